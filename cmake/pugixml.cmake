@@ -1,0 +1,13 @@
+# pugixml 1.13 on both builds: Debian's library natively, and for Windows the
+# same release compiled from Debian's source package (fetched by
+# scripts/fetch-pugixml.sh into the build tree, never committed).
+if(WIN32 AND CMAKE_CROSSCOMPILING)
+  if(NOT EXISTS "${VELNOR_PUGIXML_SOURCE}/src/pugixml.cpp")
+    message(FATAL_ERROR "pugixml source not found in '${VELNOR_PUGIXML_SOURCE}': run scripts/fetch-pugixml.sh")
+  endif()
+  add_library(pugixml STATIC "${VELNOR_PUGIXML_SOURCE}/src/pugixml.cpp")
+  target_include_directories(pugixml SYSTEM PUBLIC "${VELNOR_PUGIXML_SOURCE}/src")
+  add_library(pugixml::pugixml ALIAS pugixml)
+else()
+  find_package(pugixml 1.13 REQUIRED)
+endif()

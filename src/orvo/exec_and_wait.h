@@ -1,0 +1,37 @@
+// Run-and-wait: starts a program through the shell and waits for it to end
+// while the user interface keeps working.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "main/wlan.h"
+
+namespace velnor {
+
+// Starts `file` with ShellExecuteExW and waits for it in 100 ms slices,
+// dispatching every pending window message between slices, so handlers may run
+// (and call this again) meanwhile. Returns the shell's result code; a code of
+// 32 or less means nothing was started and the call returns at once. An empty
+// `directory` lets the program inherit this process's current directory. A
+// quit request met during the wait is posted again afterwards, so the message
+// loop still ends once control returns to it.
+int ExecAndWait(HWND window, const std::wstring& file, const std::wstring& parameters,
+                const std::wstring& verb, int show, const std::wstring& directory = {});
+
+// Removes, translates and dispatches every pending message (with dialog
+// keyboard navigation). Returns false, with the exit code, when a quit request
+// was among them.
+bool PumpPendingMessages(int* quitCode);
+
+// One dispatched message, with dialog keyboard navigation for its top-level
+// window; the message loop uses it too.
+void DispatchWithNavigation(MSG& msg);
+
+// The command runner of the program: the named program from the system folder,
+// hidden, with the system folder as its working directory, so that no program
+// planted beside the executable or in the current directory is ever started.
+void RunSystemCommand(const Command& command);
+
+}  // namespace velnor

@@ -1,0 +1,27 @@
+// File access for core code. Each platform implements it with its own calls;
+// failures raise the program's open and create errors with the OS's own
+// description of the cause.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace velnor {
+
+// Reads the whole file, sharing it with other readers but not with writers.
+// Raises EFOpenError when it cannot be opened or read.
+std::string ReadFileBytes(const std::wstring& path);
+
+// Replaces the file with the given bytes without ever leaving a half-written
+// file: the bytes go to a temporary file in the same folder, which then takes
+// the target's place. Raises EFCreateError naming the target; on failure the
+// old file is intact and no temporary file remains.
+void WriteFileAtomic(const std::wstring& path, std::string_view bytes);
+
+bool FileExists(const std::wstring& path);
+bool DirectoryExists(const std::wstring& path);
+
+// Deletes the file if it exists; the outcome is not examined.
+void DeleteFileIfExists(const std::wstring& path);
+
+}  // namespace velnor

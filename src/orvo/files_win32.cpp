@@ -1,0 +1,133 @@
+#include "orvo/files.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <climits>
+
+#include "orvo/errors.h"
+#include "orvo/win32_text.h"
+
+namespace velnor {
+namespace {
+
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE h) : h_(h) {}
+    ~FileHandle() {
+        if (valid()) CloseHandle(h_);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    bool valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
+    HANDLE get() const { return h_; }
+    void close() {
+        if (valid()) CloseHandle(h_);
+        h_ = INVALID_HANDLE_VALUE;
+    }
+
+private:
+    HANDLE h_;
+};
+
+std::wstring FolderOf(const std::wstring& path) {
+    const size_t slash = path.find_last_of(L"\\/");
+    if (slash == std::wstring::npos) return L".";
+    if (slash == 0 || (slash == 2 && path[1] == L':')) return path.substr(0, slash + 1);
+    return path.substr(0, slash);
+}
+
+[[noreturn]] void RaiseCreate(const std::wstring& path, DWORD code) {
+    throw MakeCreateError(path, SystemErrorMessage(code));
+}
+
+}  // namespace
+
+std::string ReadFileBytes(const std::wstring& path) {
+    FileHandle f(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!f.valid()) throw MakeOpenError(path, SystemErrorMessage(GetLastError()));
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(f.get(), &size)) throw MakeOpenError(path, SystemErrorMessage(GetLastError()));
+    if (size.QuadPart > INT_MAX) throw MakeOpenError(path, SystemErrorMessage(ERROR_FILE_TOO_LARGE));
+    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+    size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD got = 0;
+        const DWORD want = static_cast<DWORD>(bytes.size() - done);
+        if (!ReadFile(f.get(), bytes.data() + done, want, &got, nullptr))
+            throw MakeOpenError(path, SystemErrorMessage(GetLastError()));
+        if (got == 0) break;  // the file shrank meanwhile
+        done += got;
+    }
+    bytes.resize(done);
+    return bytes;
+}
+
+void WriteFileAtomic(const std::wstring& path, std::string_view bytes) {
+    wchar_t temp[MAX_PATH + 16] = {};
+    if (!GetTempFileNameW(FolderOf(path).c_str(), L"vel", 0, temp)) RaiseCreate(path, GetLastError());
+    {
+        FileHandle f(CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!f.valid()) {
+            const DWORD code = GetLastError();
+            DeleteFileW(temp);
+            RaiseCreate(path, code);
+        }
+        size_t done = 0;
+        while (done < bytes.size()) {
+            DWORD wrote = 0;
+            const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
+            if (!WriteFile(f.get(), bytes.data() + done, chunk, &wrote, nullptr) || wrote == 0) {
+                const DWORD code = GetLastError();
+                f.close();
+                DeleteFileW(temp);
+                RaiseCreate(path, code ? code : ERROR_WRITE_FAULT);
+            }
+            done += wrote;
+        }
+        if (!FlushFileBuffers(f.get())) {
+            const DWORD code = GetLastError();
+            f.close();
+            DeleteFileW(temp);
+            RaiseCreate(path, code);
+        }
+    }
+    // ReplaceFileW keeps the target's attributes and security; a missing
+    // target is simply moved into place.
+    const DWORD attrs = GetFileAttributesW(path.c_str());
+    BOOL ok = FALSE;
+    if (attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY)) {
+        ok = ReplaceFileW(path.c_str(), temp, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
+        if (!ok && GetLastError() == ERROR_FILE_NOT_FOUND && GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+            ok = MoveFileExW(temp, path.c_str(), MOVEFILE_WRITE_THROUGH);
+    } else {
+        ok = MoveFileExW(temp, path.c_str(), MOVEFILE_WRITE_THROUGH);
+    }
+    if (!ok) {
+        const DWORD code = GetLastError();
+        DeleteFileW(temp);
+        RaiseCreate(path, code);
+    }
+}
+
+bool FileExists(const std::wstring& path) {
+    const DWORD a = GetFileAttributesW(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool DirectoryExists(const std::wstring& path) {
+    const DWORD a = GetFileAttributesW(path.c_str());
+    if (a == INVALID_FILE_ATTRIBUTES || !(a & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    if (!(a & FILE_ATTRIBUTE_REPARSE_POINT)) return true;
+    // A link counts only when its target can be opened.
+    FileHandle h(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return h.valid();
+}
+
+void DeleteFileIfExists(const std::wstring& path) {
+    if (FileExists(path)) DeleteFileW(path.c_str());
+}
+
+}  // namespace velnor

@@ -1,0 +1,24 @@
+#include "orvo/win32_text.h"
+
+#include "orvo/errors.h"
+
+namespace velnor {
+
+std::wstring SystemErrorMessage(DWORD code) {
+    wchar_t* buffer = nullptr;
+    const DWORD n = FormatMessageW(
+        FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
+        nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring text = n && buffer ? std::wstring(buffer, n) : std::wstring();
+    if (buffer) LocalFree(buffer);
+    return TrimSystemMessage(std::move(text));
+}
+
+std::wstring SystemFolder() {
+    wchar_t buffer[MAX_PATH] = {};
+    const UINT n = GetSystemDirectoryW(buffer, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return L"C:\\Windows\\System32";
+    return std::wstring(buffer, n);
+}
+
+}  // namespace velnor

@@ -1,0 +1,51 @@
+#include "ui/error_box.h"
+
+#include <commctrl.h>
+
+#include "orvo/errors.h"
+#include "orvo/utf.h"
+
+namespace velnor {
+
+void ShowErrorBox(HWND owner, const std::wstring& message) {
+    HWND parent = owner ? GetAncestor(owner, GA_ROOT) : GetActiveWindow();
+    MessageBoxW(parent, ErrorBoxText(message).c_str(), kApplicationTitle, MB_OK | MB_ICONSTOP);
+}
+
+bool GuardHandler(HWND owner, const std::function<void()>& handler) {
+    try {
+        handler();
+        return true;
+    } catch (const Error& e) {
+        ShowErrorBox(owner, e.Message());
+    } catch (const std::bad_alloc&) {
+        ShowErrorBox(owner, L"メモリが不足しています");
+    } catch (const std::exception& e) {
+        ShowErrorBox(owner, Utf8ToWide(e.what()));
+    }
+    return false;
+}
+
+void ShowMissingThemeBox(const std::wstring& themeName) {
+    const std::wstring text = L"スタイル '" + themeName + L"' が見つかりません";
+    // Task dialogs come with common controls 6, which the manifest asks for;
+    // without them a plain message box says the same.
+    using TaskDialogIndirectFn = HRESULT(WINAPI*)(const TASKDIALOGCONFIG*, int*, int*, BOOL*);
+    HMODULE comctl = GetModuleHandleW(L"comctl32.dll");
+    auto fn = comctl ? reinterpret_cast<TaskDialogIndirectFn>(
+                           reinterpret_cast<void*>(GetProcAddress(comctl, "TaskDialogIndirect")))
+                     : nullptr;
+    if (fn) {
+        TASKDIALOGCONFIG config{};
+        config.cbSize = sizeof(config);
+        config.dwCommonButtons = TDCBF_CLOSE_BUTTON;
+        config.pszWindowTitle = kApplicationTitle;
+        config.pszMainIcon = TD_ERROR_ICON;
+        config.pszContent = text.c_str();
+        int button = 0;
+        if (SUCCEEDED(fn(&config, &button, nullptr, nullptr))) return;
+    }
+    MessageBoxW(nullptr, text.c_str(), kApplicationTitle, MB_OK | MB_ICONSTOP);
+}
+
+}  // namespace velnor
