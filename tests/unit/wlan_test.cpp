@@ -1,0 +1,175 @@
+#include "main/wlan.h"
+
+#include <gtest/gtest.h>
+
+#include "orvo/errors.h"
+#include "support/file_bytes.h"
+#include "support/temp_dir.h"
+
+namespace velnor {
+namespace {
+
+using test::Exists;
+using test::TempDir;
+using test::WriteBytes;
+
+const std::wstring kLabel(kProfileLabel);
+
+TEST(ParseProfileLine, TakesTheTextAfterTheLabelAsTheName) {
+    const struct {
+        std::wstring line;
+        bool hasName;
+        std::wstring name;
+    } cases[] = {
+        {L"    " + kLabel + L"Home", true, L" Home"},
+        {kLabel + L"Home", true, L"Home"},           // the 22 removed characters are the label
+        {kLabel + L"A: B", true, L" B"},             // ": " is searched inside the name
+        {L"    " + kLabel, true, L" "},              // a name of one space
+        {L"    " + kLabel + L"a: b: c", true, L" a: b: c"},  // only the first ": " goes
+        {L"    " + kLabel + L"自宅 5G", true, L" 自宅 5G"},
+        {L"    すべてのユーザー プロファイル    : Home", false, L""},  // four spaces before the colon
+        {L"    All User Profile     : Home", false, L""},
+        {L"", false, L""},
+        {L"x" + kLabel.substr(0, 21), false, L""},
+    };
+    for (const auto& c : cases) {
+        std::wstring name = L"unchanged";
+        EXPECT_EQ(ParseProfileLine(c.line, &name), c.hasName);
+        if (c.hasName) EXPECT_EQ(name, c.name);
+    }
+    EXPECT_EQ(kProfileLabel.size(), 22u);
+    EXPECT_EQ(kConnectedMarker.size(), 7u);
+}
+
+TEST(Commands, HaveTheirExactCommandLines) {
+    const std::wstring capture = L"C:\\Users\\a b\\AppData\\Roaming\\Orvo Project\\Velnor\\WiFi.log";
+    EXPECT_EQ(ListingCommand(kProfileListingPrefix, capture),
+              (Command{L"cmd.exe", L" /c netsh wlan show profile > \"" + capture + L"\""}));
+    EXPECT_EQ(ListingCommand(kInterfaceListingPrefix, capture),
+              (Command{L"cmd.exe", L" /c netsh wlan show interface > \"" + capture + L"\""}));
+    EXPECT_EQ(kProfileListingPrefix.size(), 30u);
+    EXPECT_EQ(kInterfaceListingPrefix.size(), 32u);
+    EXPECT_EQ(DisconnectCommand(), (Command{L"cmd.exe", L" /c netsh wlan disconnect"}));
+    // The name reaches netsh untouched: no quotes added, nothing escaped.
+    for (const std::wstring name : {L" Home", L"a&calc", L" \"quoted\" name", L"50%PATH%", L"  two"})
+        EXPECT_EQ(ConnectCommand(name), (Command{L"netsh.exe", L"wlan connect name=" + name}));
+}
+
+// Stands in for the command interpreter: records each command and, for a
+// listing, writes the scripted output into the capture file.
+class FakeService {
+public:
+    std::vector<std::string> journal;
+    std::string profileOutput;
+    std::string interfaceOutput;
+    bool writeCapture = true;
+
+    CommandRunner Runner() {
+        return [this](const Command& c) {
+            journal.push_back(Describe(c));
+            const size_t quote = c.parameters.find(L'"');
+            if (quote == std::wstring::npos || !writeCapture) return;
+            const std::wstring path = c.parameters.substr(quote + 1, c.parameters.size() - quote - 2);
+            const bool profiles = c.parameters.find(L"show profile") != std::wstring::npos;
+            WriteBytes(path, profiles ? profileOutput : interfaceOutput);
+        };
+    }
+    Pause Sleeper() {
+        return [this](int ms) { journal.push_back("pause " + std::to_string(ms)); };
+    }
+
+private:
+    static std::string Describe(const Command& c) {
+        if (c.parameters.find(L"show profile") != std::wstring::npos) return "show profile";
+        if (c.parameters.find(L"show interface") != std::wstring::npos) return "show interface";
+        if (c.parameters.find(L"disconnect") != std::wstring::npos) return "disconnect";
+        return c.file == L"netsh.exe" ? "connect" : "other";
+    }
+};
+
+const char kTwoProfiles[] =
+    "\r\n\x83\x86\x81\x5B\x83\x55\x81\x5B \x83\x76\x83\x8D\x83\x74\x83\x40\x83\x43\x83\x8B\r\n"
+    "    \x82\xB7\x82\xD7\x82\xC4\x82\xCC\x83\x86\x81\x5B\x83\x55\x81\x5B \x83\x76\x83\x8D\x83\x74\x83\x40"
+    "\x83\x43\x83\x8B     : Home\r\n"
+    "    \x82\xB7\x82\xD7\x82\xC4\x82\xCC\x83\x86\x81\x5B\x83\x55\x81\x5B \x83\x76\x83\x8D\x83\x74\x83\x40"
+    "\x83\x43\x83\x8B     : \x8E\xA9\x91\xEE\r\n"
+    "    \x82\xB7\x82\xD7\x82\xC4\x82\xCC\x83\x86\x81\x5B\x83\x55\x81\x5B \x83\x76\x83\x8D\x83\x74\x83\x40"
+    "\x83\x43\x83\x8B     : Home\r\n";
+// "    状態                   : 接続されました"
+const char kConnected[] = "    \x8F\xF3\x91\xD4                   : \x90\xDA\x91\xB1\x82\xB3\x82\xEA\x82\xDC\x82\xB5\x82\xBD\r\n";
+// "    状態                   : 切断されました"
+const char kDisconnected[] = "    \x8F\xF3\x91\xD4                   : \x90\xD8\x92\x66\x82\xB3\x82\xEA\x82\xDC\x82\xB5\x82\xBD\r\n";
+
+class WlanTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::wstring capture = dir.File(L"WiFi.log");
+    FakeService service;
+    Wlan wlan{service.Runner(), service.Sleeper()};
+    LineBuffer buffer;
+};
+
+TEST_F(WlanTest, ListProfilesGivesNamesInOrderWithDuplicatesAndDeletesTheCapture) {
+    service.profileOutput = kTwoProfiles;
+    EXPECT_EQ(wlan.ListProfiles(capture, buffer), (std::vector<std::wstring>{L" Home", L" 自宅", L" Home"}));
+    EXPECT_EQ(service.journal, std::vector<std::string>{"show profile"});
+    EXPECT_FALSE(Exists(capture));
+    EXPECT_EQ(buffer.Count(), 5u);  // the buffer keeps the listing's lines
+    EXPECT_EQ(buffer.Encoding(), TextEncoding::Ansi);
+}
+
+TEST_F(WlanTest, ListingsThatFindNothingGiveNoNames) {
+    for (const char* output : {"", "\r\n    All User Profile     : Home\r\n", "garbage\xFF\xFE"}) {
+        service.profileOutput = output;
+        EXPECT_TRUE(wlan.ListProfiles(capture, buffer).empty()) << output;
+    }
+}
+
+TEST_F(WlanTest, ListingWithoutCaptureFileRaisesTheOpenErrorWithAnEmptyBuffer) {
+    service.writeCapture = false;
+    buffer.Add(L"old");
+    EXPECT_THROW(wlan.ListProfiles(capture, buffer), EFOpenError);
+    EXPECT_EQ(buffer.Count(), 0u);
+    EXPECT_THROW(wlan.Connect(capture, L" Home", buffer), EFOpenError);
+    // Neither a connect command nor anything after the failed read ran.
+    EXPECT_EQ(service.journal, (std::vector<std::string>{"show profile", "show interface"}));
+}
+
+TEST_F(WlanTest, ConnectRunsOnlyWhenNoInterfaceIsConnected) {
+    const struct {
+        std::string interfaces;
+        std::vector<std::string> expected;
+    } cases[] = {
+        {kDisconnected, {"show interface", "connect"}},
+        {"", {"show interface", "connect"}},
+        {std::string(kDisconnected) + kConnected, {"show interface"}},  // any interface suffices
+        {kConnected, {"show interface"}},
+    };
+    for (const auto& c : cases) {
+        service.journal.clear();
+        service.interfaceOutput = c.interfaces;
+        wlan.Connect(capture, L" Home", buffer);
+        EXPECT_EQ(service.journal, c.expected);
+        EXPECT_FALSE(Exists(capture));
+    }
+}
+
+TEST_F(WlanTest, ConnectWithAnEmptyNameRunsNothingAndLeavesTheCapture) {
+    WriteBytes(capture, "leftover");
+    wlan.Connect(capture, L"", buffer);
+    EXPECT_TRUE(service.journal.empty());
+    EXPECT_TRUE(Exists(capture));
+}
+
+TEST_F(WlanTest, DisconnectAndReconnect) {
+    service.interfaceOutput = kDisconnected;
+    wlan.DisConnect();
+    EXPECT_EQ(service.journal, std::vector<std::string>{"disconnect"});
+    service.journal.clear();
+    wlan.ReConnect(capture, L" Home", buffer);
+    EXPECT_EQ(service.journal,
+              (std::vector<std::string>{"disconnect", "pause 1000", "show interface", "connect"}));
+}
+
+}  // namespace
+}  // namespace velnor
