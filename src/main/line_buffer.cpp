@@ -46,28 +46,51 @@ TextEncoding DetectEncoding(std::string_view bytes, size_t* markLength) {
     return e;
 }
 
-std::vector<std::wstring> SplitLines(std::wstring_view text) {
-    std::vector<std::wstring> lines;
+namespace {
+
+// Calls `line` for each line of `text`: a line ends at CR LF, CR or LF, and a
+// final line end adds no empty line.
+template <class Char, class Visit>
+void ForEachLine(std::basic_string_view<Char> text, Visit line) {
     size_t start = 0;
     size_t i = 0;
     while (i < text.size()) {
-        const wchar_t c = text[i];
-        if (c == L'\r' || c == L'\n') {
-            lines.emplace_back(text.substr(start, i - start));
-            i += (c == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') ? 2 : 1;
+        const Char c = text[i];
+        if (c == Char('\r') || c == Char('\n')) {
+            line(text.substr(start, i - start));
+            i += (c == Char('\r') && i + 1 < text.size() && text[i + 1] == Char('\n')) ? 2 : 1;
             start = i;
         } else {
             ++i;
         }
     }
-    if (start < text.size()) lines.emplace_back(text.substr(start));
+    if (start < text.size()) line(text.substr(start));
+}
+
+}  // namespace
+
+std::vector<std::wstring> SplitLines(std::wstring_view text) {
+    std::vector<std::wstring> lines;
+    ForEachLine(text, [&](std::wstring_view l) { lines.emplace_back(l); });
     return lines;
+}
+
+void SplitLineBytes(std::string_view bytes, const std::function<void(std::string_view)>& line) {
+    ForEachLine(bytes, line);
 }
 
 void LineBuffer::LoadFromBytes(std::string_view bytes) {
     size_t mark = 0;
     const TextEncoding e = DetectEncoding(bytes, &mark);
-    std::vector<std::wstring> lines = SplitLines(Decode(bytes.substr(mark), e));
+    std::vector<std::wstring> lines;
+    if (e == TextEncoding::Ansi) {
+        // CR and LF are never trail bytes in an ANSI code page, so the bytes
+        // split into lines exactly before decoding; an invalid lead byte at
+        // the end of a line then cannot swallow the line end.
+        SplitLineBytes(bytes, [&](std::string_view line) { lines.push_back(AnsiToWide(line)); });
+    } else {
+        lines = SplitLines(Decode(bytes.substr(mark), e));
+    }
     lines_ = std::move(lines);
     encoding_ = e;
 }

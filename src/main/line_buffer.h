@@ -2,6 +2,7 @@
 // the capture file of the wireless commands and the hidden-profile list.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,5 +45,6 @@ TextEncoding DetectEncoding(std::string_view bytes, size_t* markLength);
 
 // Splits at CR LF, CR alone or LF alone; a final line end adds no empty line.
 std::vector<std::wstring> SplitLines(std::wstring_view text);
+void SplitLineBytes(std::string_view bytes, const std::function<void(std::string_view)>& line);
 
 }  // namespace velnor

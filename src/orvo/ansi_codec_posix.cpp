@@ -32,11 +32,17 @@ private:
 }  // namespace
 
 std::wstring AnsiToWide(std::string_view bytes) {
-    Iconv cd("UTF-16LE", kAnsiCodePage);
+    bool ascii = true;
+    for (char c : bytes) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    if (ascii) return std::wstring(bytes.begin(), bytes.end());
+    // Lines are decoded one at a time, so the descriptor and the buffer are
+    // kept for the thread instead of being made for every call.
+    thread_local Iconv cd("UTF-16LE", kAnsiCodePage);
     if (!cd.ok()) return Utf8ToWide(bytes);
+    iconv(cd.get(), nullptr, nullptr, nullptr, nullptr);
     std::wstring out;
     out.reserve(bytes.size());
-    std::vector<char> buffer(64 * 1024);
+    thread_local std::vector<char> buffer(64 * 1024);
     char* in = const_cast<char*>(bytes.data());
     size_t inLeft = bytes.size();
     while (inLeft > 0) {
@@ -58,8 +64,9 @@ std::wstring AnsiToWide(std::string_view bytes) {
 }
 
 std::optional<std::string> WideToAnsi(std::wstring_view text) {
-    Iconv cd(kAnsiCodePage, "UTF-16LE");
+    thread_local Iconv cd(kAnsiCodePage, "UTF-16LE");
     if (!cd.ok()) return std::nullopt;
+    iconv(cd.get(), nullptr, nullptr, nullptr, nullptr);
     std::string utf16 = WideToUtf16Le(text);
     std::string out;
     out.reserve(text.size() * 2);

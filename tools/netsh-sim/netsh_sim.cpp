@@ -145,7 +145,7 @@ bool writeWholeFile(const std::wstring& path, std::string_view bytes) {
     return ok;
 }
 
-// Both lines go out in one append so that lines of concurrent calls never
+// All lines go out in one append so that lines of concurrent calls never
 // interleave; the open is retried because another call may hold the file for
 // a moment.
 void appendJournal(const std::wstring& dir, std::wstring_view commandLine, std::wstring_view cwd) {
@@ -153,6 +153,11 @@ void appendJournal(const std::wstring& dir, std::wstring_view commandLine, std::
     text += commandLine;
     text += L"\r\ncwd=";
     text += cwd;
+    // Which copy ran: a netsh planted beside the program must show up here.
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    text += L"\r\nexe=";
+    text += self;
     text += L"\r\n";
     const std::string bytes = toUtf8(text);
     const std::wstring path = joinPath(dir, L"journal.log");

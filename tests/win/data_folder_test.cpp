@@ -1,0 +1,91 @@
+// Special folders and the per-user data folder, in the prefix's real profile.
+#include "orvo/data_folder.h"
+
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <filesystem>
+
+#include "app/startup.h"
+#include "orvo/ansi_codec.h"
+#include "support/file_bytes.h"
+
+namespace velnor {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::wstring AppData() {
+    wchar_t p[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, p);
+    return p;
+}
+
+// Leaves the per-user "Orvo Project" folder as it found it: absent.
+class DataFolderTest : public ::testing::Test {
+protected:
+    fs::path orvo = fs::path(AppData()) / L"Orvo Project";
+    void SetUp() override { fs::remove_all(orvo); }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(orvo, ec);
+        DataFolder.clear();
+        CommonDataFolder.clear();
+    }
+};
+
+TEST_F(DataFolderTest, SpecialFoldersComeFromTheTableAndNothingElse) {
+    const int ids[] = {CSIDL_PERSONAL,       CSIDL_APPDATA,    CSIDL_LOCAL_APPDATA,
+                       CSIDL_COMMON_APPDATA, CSIDL_MYPICTURES, CSIDL_COMMON_DOCUMENTS};
+    for (std::uint8_t i = 0; i < 6; ++i) {
+        wchar_t p[MAX_PATH] = {};
+        SHGetFolderPathW(nullptr, ids[i], nullptr, 0, p);
+        EXPECT_EQ(GetSpecialFolder(i), p);
+        EXPECT_NE(GetSpecialFolder(i).back(), L'\\');
+    }
+    for (std::uint8_t i : {6, 7, 255}) EXPECT_EQ(GetSpecialFolder(i), L"");
+}
+
+TEST_F(DataFolderTest, CreatesBothLevelsOnceAndEndsInABackslash) {
+    const std::wstring expected = AppData() + L"\\Orvo Project\\Velnor\\";
+    EXPECT_TRUE(PrepareDataFolder(L"Velnor", false));
+    EXPECT_EQ(DataFolder, expected);
+    EXPECT_TRUE(fs::is_directory(expected));
+    EXPECT_TRUE(PrepareDataFolder(L"Velnor", false));
+    EXPECT_EQ(DataFolder, expected);
+    EXPECT_EQ(CommonDataFolder, L"");
+}
+
+TEST_F(DataFolderTest, ANameOfSeveralLevelsIsMadeOnlyWhenAllButTheLastExist) {
+    EXPECT_FALSE(PrepareDataFolder(L"a\\b", false));
+    EXPECT_EQ(DataFolder, AppData() + L"\\Orvo Project\\a\\b\\");  // set even on failure
+    fs::create_directories(orvo / L"a");
+    EXPECT_TRUE(PrepareDataFolder(L"a\\b", false));
+}
+
+TEST_F(DataFolderTest, AFileStandingInTheWayMakesTheFolderUnusable) {
+    test::WriteBytes(orvo.wstring(), "not a folder");
+    EXPECT_FALSE(PrepareDataFolder(L"Velnor", false));
+    EXPECT_EQ(DataFolder.back(), L'\\');
+    EXPECT_TRUE(fs::is_regular_file(orvo));
+}
+
+TEST(SingleInstanceGuard, TheFirstCallTakesTheNameAndLaterOnesSeeIt) {
+    HANDLE before = OpenMutexW(MUTEX_ALL_ACCESS, FALSE, kMutexName);
+    ASSERT_EQ(before, nullptr) << "another copy holds the name";
+    EXPECT_FALSE(AnotherCopyRunning());
+    HANDLE seen = OpenMutexW(MUTEX_ALL_ACCESS, FALSE, kMutexName);
+    EXPECT_NE(seen, nullptr);
+    if (seen) CloseHandle(seen);
+    EXPECT_TRUE(AnotherCopyRunning());
+}
+
+TEST(AnsiCodePage, IsCodePage932HereAndRefusesInexactForms) {
+    ASSERT_EQ(GetACP(), 932u) << "tests run with LC_ALL=ja_JP.UTF-8";
+    EXPECT_EQ(AnsiToWide("\x8E\xA9\x91\xEE"), L"自宅");
+    EXPECT_EQ(WideToAnsi(L"自宅 ?"), std::optional<std::string>("\x8E\xA9\x91\xEE ?"));
+    for (const wchar_t* inexact : {L"café", L"\xD83D\xDE00", L"Ä"}) EXPECT_FALSE(WideToAnsi(inexact)) << inexact;
+}
+
+}  // namespace
+}  // namespace velnor

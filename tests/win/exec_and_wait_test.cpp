@@ -1,0 +1,132 @@
+// Run-and-wait against the simulated wireless service, for real under Wine.
+#include "orvo/exec_and_wait.h"
+
+#include <gtest/gtest.h>
+#include <tlhelp32.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "orvo/win32_text.h"
+#include "support/netsh_sim.h"
+#include "support/temp_dir.h"
+
+namespace velnor {
+namespace {
+
+using test::NetshSim;
+using test::TempDir;
+
+std::wstring Cmd() { return SystemFolder() + L"\\cmd.exe"; }
+
+// The processes started by `parent`, found through their parent id.
+std::vector<DWORD> ChildProcesses(DWORD parent, const wchar_t* exe) {
+    std::vector<DWORD> out;
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W e{};
+    e.dwSize = sizeof(e);
+    for (BOOL ok = Process32FirstW(snap, &e); ok; ok = Process32NextW(snap, &e))
+        if (e.th32ParentProcessID == parent && _wcsicmp(e.szExeFile, exe) == 0) out.push_back(e.th32ProcessID);
+    CloseHandle(snap);
+    return out;
+}
+
+// Thread timers are dispatched by the pump inside ExecAndWait; the tests use
+// them to act while a command runs.
+struct TimerScope {
+    explicit TimerScope(TIMERPROC proc, UINT ms) : id(SetTimer(nullptr, 0, ms, proc)) {}
+    ~TimerScope() { KillTimer(nullptr, id); }
+    UINT_PTR id;
+};
+
+class ExecAndWaitTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    NetshSim sim{dir.File(L"sim")};
+};
+
+TEST_F(ExecAndWaitTest, AProgramThatCannotStartReturnsACodeOf32OrLessAtOnce) {
+    for (const std::wstring file : {dir.File(L"missing.exe"), std::wstring(L"Z:\\no\\such\\folder\\x.exe")}) {
+        const int code = ExecAndWait(nullptr, file, L"", L"", SW_HIDE);
+        EXPECT_LE(static_cast<unsigned>(code), 32u);
+    }
+}
+
+TEST_F(ExecAndWaitTest, ReturnsOnlyWhenTheCommandHasEndedAndItsOutputIsWritten) {
+    sim.SetState({L"profile=Home", L"profile=自宅", L"delay.show=700"});
+    const std::wstring capture = dir.File(L"with space\\WiFi.log");
+    CreateDirectoryW(dir.File(L"with space").c_str(), nullptr);
+    const int code = ExecAndWait(nullptr, Cmd(), L" /c netsh wlan show profile > \"" + capture + L"\"", L"",
+                                 SW_HIDE, SystemFolder());
+    EXPECT_GT(static_cast<unsigned>(code), 32u);
+    const std::string out = test::ReadBytes(capture);
+    EXPECT_NE(out.find("Home"), std::string::npos);
+    EXPECT_NE(out.find("\x8E\xA9\x91\xEE"), std::string::npos);  // 自宅 in CP932
+    // No cmd.exe of ours is left running.
+    EXPECT_TRUE(ChildProcesses(GetCurrentProcessId(), L"cmd.exe").empty());
+}
+
+int timerTicks = 0;
+std::vector<std::string> order;
+
+TEST_F(ExecAndWaitTest, PumpsMessagesAndRunsANestedCommandThatFinishesFirst) {
+    sim.SetState({L"profile=Home", L"delay.show=1200"});
+    timerTicks = 0;
+    order.clear();
+    const TimerScope timer(
+        [](HWND, UINT, UINT_PTR, DWORD) {
+            if (++timerTicks != 2) return;
+            order.push_back("inner start");
+            ExecAndWait(nullptr, Cmd(), L" /c netsh wlan disconnect", L"", SW_HIDE, SystemFolder());
+            order.push_back("inner end");
+        },
+        100);
+    order.push_back("outer start");
+    ExecAndWait(nullptr, Cmd(), L" /c netsh wlan show profile > \"" + dir.File(L"a.log") + L"\"", L"", SW_HIDE,
+                SystemFolder());
+    order.push_back("outer end");
+    EXPECT_EQ(order, (std::vector<std::string>{"outer start", "inner start", "inner end", "outer end"}));
+    EXPECT_GE(timerTicks, 5);  // the window kept working for the whole wait
+    const auto commands = sim.Commands();
+    ASSERT_EQ(commands.size(), 2u);
+    EXPECT_NE(commands[0].find(L"show profile"), std::wstring::npos);
+    EXPECT_NE(commands[1].find(L"disconnect"), std::wstring::npos);
+}
+
+TEST_F(ExecAndWaitTest, AQuitRequestDuringTheWaitIsKeptForTheMessageLoop) {
+    sim.SetState({L"delay.disconnect=400"});
+    PostQuitMessage(7);
+    ExecAndWait(nullptr, Cmd(), L" /c netsh wlan disconnect", L"", SW_HIDE, SystemFolder());
+    MSG msg{};
+    ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, 7u);
+    EXPECT_EQ(sim.Commands().size(), 1u);
+}
+
+TEST_F(ExecAndWaitTest, AHungCommandKeepsTheWaitGoingWithAResponsiveLoopUntilItEnds) {
+    sim.SetState({L"delay.show=-1"});
+    timerTicks = 0;
+    // After a second of waiting, end the hung netsh as a user with Task
+    // Manager would; the wait itself has no time-out.
+    const TimerScope timer(
+        [](HWND, UINT, UINT_PTR, DWORD) {
+            if (++timerTicks != 10) return;
+            for (DWORD cmd : ChildProcesses(GetCurrentProcessId(), L"cmd.exe"))
+                for (DWORD netsh : ChildProcesses(cmd, L"netsh.exe")) {
+                    HANDLE h = OpenProcess(PROCESS_TERMINATE, FALSE, netsh);
+                    if (h) {
+                        TerminateProcess(h, 1);
+                        CloseHandle(h);
+                    }
+                }
+        },
+        100);
+    const int code = ExecAndWait(nullptr, Cmd(), L" /c netsh wlan show profile > \"" + dir.File(L"h.log") + L"\"",
+                                 L"", SW_HIDE, SystemFolder());
+    EXPECT_GT(static_cast<unsigned>(code), 32u);
+    EXPECT_GE(timerTicks, 10);
+}
+
+}  // namespace
+}  // namespace velnor
