@@ -1,0 +1,67 @@
+// Drives velnor.exe from another process, as a user or a screen reader would:
+// starts it, finds its windows, reads and clicks its controls.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace velnor::e2e {
+
+// The folder of the test executable, and the program built beside it.
+std::wstring TestExeFolder();
+std::wstring BuiltProgram(const wchar_t* name = L"velnor.exe");
+
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 15000);
+
+std::wstring WindowText(HWND h);
+std::wstring ClassOf(HWND h);
+
+// Top-level windows of a process, visible or not.
+std::vector<HWND> TopWindows(DWORD pid);
+HWND FindTopWindow(DWORD pid, const std::wstring& cls, bool visibleOnly = true);
+std::vector<HWND> Children(HWND parent);
+
+// Loaded module paths of a process.
+std::vector<std::wstring> ModulePaths(HANDLE process);
+
+// A started copy of the program. Closing it, if still running, is left to
+// the test; the destructor only makes sure nothing outlives the test.
+class Program {
+public:
+    // `commandLine` is the whole command line, program token included.
+    Program(const std::wstring& exe, const std::wstring& commandLine, const std::wstring& directory,
+            int showCommand = -1);
+    ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    bool Started() const { return pi_.hProcess != nullptr; }
+    DWORD Pid() const { return pi_.dwProcessId; }
+    HANDLE Process() const { return pi_.hProcess; }
+
+    // The visible main window, or null when none appeared in time (or the
+    // process ended first).
+    HWND MainWindow(DWORD timeoutMs = 15000);
+    // Waits for the process to end; returns its exit code, or -1 on time-out.
+    long WaitExit(DWORD timeoutMs = 15000);
+    // Asks the main window to close and waits for the exit code.
+    long Close(DWORD timeoutMs = 15000);
+    // Whether a visible top-level window of the process was ever seen while
+    // waiting for the exit.
+    bool ShowedAWindowBeforeExit(DWORD timeoutMs = 15000);
+
+private:
+    PROCESS_INFORMATION pi_{};
+};
+
+// Files as the tests see them.
+bool FileExists(const std::wstring& path);
+bool DirectoryExists(const std::wstring& path);
+void WriteFile(const std::wstring& path, const std::string& bytes);
+void RemoveTree(const std::wstring& path);
+std::wstring AppDataFolder();
+
+}  // namespace velnor::e2e

@@ -1,0 +1,195 @@
+// Start-up of the real program under Wine: the data folder, the switch "/p",
+// the single-instance guard, the theme, the manifest and the first show.
+#include <gtest/gtest.h>
+
+#include "e2e/driver.h"
+#include "support/netsh_sim.h"
+
+namespace velnor::e2e {
+namespace {
+
+// Each test gets a fresh folder holding its own copy of the program and its
+// own simulator scenario, and leaves the per-user data folder as it found it:
+// absent.
+class StartupTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        work = L"C:\\velnor-e2e\\" + std::wstring(info->name(), info->name() + strlen(info->name()));
+        RemoveTree(work);
+        CreateDirectoryW(L"C:\\velnor-e2e", nullptr);
+        CreateDirectoryW(work.c_str(), nullptr);
+        app = work + L"\\app";
+        CreateDirectoryW(app.c_str(), nullptr);
+        exe = app + L"\\velnor.exe";
+        ASSERT_TRUE(CopyFileW(BuiltProgram().c_str(), exe.c_str(), FALSE)) << "velnor.exe not built";
+        sim = std::make_unique<test::NetshSim>(work + L"\\sim");
+        sim->SetState({L"profile=Home"});
+        RemoveTree(OrvoFolder());
+    }
+    void TearDown() override {
+        sim.reset();
+        RemoveTree(OrvoFolder());
+        RemoveTree(work);
+    }
+
+    static std::wstring OrvoFolder() { return AppDataFolder() + L"\\Orvo Project"; }
+    static std::wstring UserDataFolder() { return OrvoFolder() + L"\\Velnor\\"; }
+
+    std::wstring work, app, exe;
+    std::unique_ptr<test::NetshSim> sim;
+};
+
+// A leftover capture file shows which folder the program took as its data
+// folder: the main window deletes it there as it is created.
+TEST_F(StartupTest, PortableModeOnlyForAnExactSlashPInArgumentOneOrTwo) {
+    const struct {
+        const wchar_t* args;
+        bool portable;
+    } cases[] = {
+        {L"/p", true}, {L"x /p", true}, {L"\"/p\" y", true}, {L"/P", false}, {L"a b /p", false}, {L"-p", false},
+        {L"/p/", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args);
+        RemoveTree(OrvoFolder());
+        WriteFile(app + L"\\WiFi.log", "leftover");
+        Program p(exe, L"\"" + exe + L"\" " + c.args, work);
+        ASSERT_NE(p.MainWindow(), nullptr);
+        EXPECT_EQ(FileExists(app + L"\\WiFi.log"), !c.portable);
+        EXPECT_EQ(DirectoryExists(UserDataFolder()), !c.portable);
+        EXPECT_EQ(p.Close(), 0);
+    }
+}
+
+TEST_F(StartupTest, PortableDataFolderIsTheExecutablesFolderWhateverTheWorkingDirectory) {
+    WriteFile(app + L"\\WiFi.log", "leftover");
+    WriteFile(work + L"\\WiFi.log", "not ours");
+    // Started through a relative path from the folder above, as a shell in
+    // that folder would start it.
+    wchar_t previous[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    SetCurrentDirectoryW(work.c_str());
+    Program p(L"", L"app\\velnor.exe /p", work);
+    SetCurrentDirectoryW(previous);
+    ASSERT_TRUE(p.Started());
+    ASSERT_NE(p.MainWindow(), nullptr);
+    EXPECT_FALSE(FileExists(app + L"\\WiFi.log"));
+    EXPECT_TRUE(FileExists(work + L"\\WiFi.log"));
+    EXPECT_EQ(p.Close(), 0);
+}
+
+TEST_F(StartupTest, ASecondCopyEndsSilentlyAndTheFirstGoesOn) {
+    Program first(exe, L"\"" + exe + L"\" /p", work);
+    HWND main = first.MainWindow();
+    ASSERT_NE(main, nullptr);
+    for (const wchar_t* args : {L" /p", L""}) {
+        SCOPED_TRACE(args);
+        RemoveTree(OrvoFolder());
+        Program second(exe, L"\"" + exe + L"\"" + args, work);
+        EXPECT_FALSE(second.ShowedAWindowBeforeExit());
+        EXPECT_EQ(second.WaitExit(), 0);
+        // The folder step comes before the check.
+        EXPECT_EQ(DirectoryExists(UserDataFolder()), std::wstring(args).empty());
+    }
+    EXPECT_TRUE(IsWindowVisible(main));
+    EXPECT_EQ(WindowText(main), L"Velnor");
+    EXPECT_EQ(first.Close(), 0);
+}
+
+TEST_F(StartupTest, AnUnusableDataFolderEndsSilently) {
+    // A file where the maker's folder should be: the folder cannot be made.
+    WriteFile(OrvoFolder(), "in the way");
+    Program p(exe, L"\"" + exe + L"\"", work);
+    EXPECT_FALSE(p.ShowedAWindowBeforeExit());
+    EXPECT_EQ(p.WaitExit(), 0);
+    // The guard was never taken: the next portable start runs.
+    Program next(exe, L"\"" + exe + L"\" /p", work);
+    EXPECT_NE(next.MainWindow(), nullptr);
+    EXPECT_EQ(next.Close(), 0);
+}
+
+TEST_F(StartupTest, TheTwoWindowsExistWithTheirClassesAndTheEditorStaysHidden) {
+    Program p(exe, L"\"" + exe + L"\" /p", work);
+    HWND main = p.MainWindow();
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(WindowText(main), L"Velnor");
+    HWND editor = FindTopWindow(p.Pid(), L"TListForm", false);
+    ASSERT_NE(editor, nullptr);
+    EXPECT_FALSE(IsWindowVisible(editor));
+    EXPECT_EQ(GetWindow(editor, GW_OWNER), main);  // so only the main window has a taskbar button
+    EXPECT_EQ(WindowText(editor), L"Velnor");
+    // Nothing but these two (and no message box) is shown.
+    for (HWND h : TopWindows(p.Pid()))
+        if (IsWindowVisible(h)) EXPECT_EQ(h, main) << "unexpected window of class " << ClassOf(h).size();
+    EXPECT_EQ(p.Close(), 0);
+}
+
+TEST_F(StartupTest, TheManifestIsInEffect) {
+    Program p(exe, L"\"" + exe + L"\" /p", work);
+    ASSERT_NE(p.MainWindow(), nullptr);
+    // Wine runs without a manifest as happily as with one; only the common
+    // controls 6 assembly from winsxs shows that ours was applied.
+    bool fromWinSxs = false;
+    for (const auto& path : ModulePaths(p.Process())) {
+        std::wstring lower = path;
+        for (auto& ch : lower) ch = towlower(ch);
+        if (lower.find(L"comctl32.dll") != std::wstring::npos)
+            fromWinSxs = fromWinSxs || lower.find(L"\\winsxs\\") != std::wstring::npos;
+    }
+    EXPECT_TRUE(fromWinSxs);
+    EXPECT_EQ(p.Close(), 0);
+}
+
+TEST_F(StartupTest, TheFirstShowHonoursMaximisedAndMinimisedWithoutActivation) {
+    const struct {
+        int show;
+        bool zoomed;
+        bool iconic;
+    } cases[] = {
+        {SW_SHOWMAXIMIZED, true, false},
+        {SW_SHOWMINNOACTIVE, false, true},
+        {SW_SHOWNORMAL, false, false},
+        {SW_SHOWNOACTIVATE, false, false},
+        {SW_SHOWMINIMIZED, false, false},  // any other state just shows the window
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.show);
+        Program p(exe, L"\"" + exe + L"\" /p", work, c.show);
+        HWND main = p.MainWindow();
+        ASSERT_NE(main, nullptr);
+        EXPECT_EQ(IsZoomed(main) != FALSE, c.zoomed);
+        EXPECT_EQ(IsIconic(main) != FALSE, c.iconic);
+        EXPECT_EQ(p.Close(), 0);
+    }
+}
+
+TEST_F(StartupTest, AMissingThemeIsReportedWithACloseButtonAndStartUpGoesOn) {
+    const std::wstring plain = app + L"\\velnor_notheme.exe";
+    ASSERT_TRUE(CopyFileW(BuiltProgram(L"velnor_notheme.exe").c_str(), plain.c_str(), FALSE));
+    Program p(plain, L"\"" + plain + L"\" /p", work);
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (box = FindTopWindow(p.Pid(), L"#32770")) != nullptr; }));
+    EXPECT_EQ(WindowText(box), L"Velnor");
+    bool textShown = false;
+    HWND close = nullptr;
+    for (HWND child : Children(box)) {
+        if (WindowText(child).find(L"スタイル 'Sky' が見つかりません") != std::wstring::npos) textShown = true;
+        if (GetDlgCtrlID(child) == IDCLOSE) close = child;
+    }
+    EXPECT_TRUE(textShown);
+    ASSERT_NE(close, nullptr);
+    EXPECT_EQ(FindTopWindow(p.Pid(), L"TmainForm"), nullptr);  // start-up waits for the box
+    PostMessageW(close, BM_CLICK, 0, 0);
+    ASSERT_NE(p.MainWindow(), nullptr);
+    EXPECT_EQ(p.Close(), 0);
+
+    // The product carries its theme: no box at all.
+    Program themed(exe, L"\"" + exe + L"\" /p", work);
+    ASSERT_NE(themed.MainWindow(), nullptr);
+    EXPECT_EQ(FindTopWindow(themed.Pid(), L"#32770"), nullptr);
+    EXPECT_EQ(themed.Close(), 0);
+}
+
+}  // namespace
+}  // namespace velnor::e2e
