@@ -16,10 +16,16 @@ public:
             std::string name = run.benchmark_name();
             for (char& c : name)
                 if (c == ' ') c = '_';
-            std::printf("BENCH %s %.3f ns\n", name.c_str(), run.GetAdjustedRealTime());
-            for (const auto& [key, counter] : run.counters)
-                std::printf("BENCH %s/%s %.3f %s\n", name.c_str(), key.c_str(), counter.value,
-                            key.find("per_line") != std::string::npos ? "ns/line" : "count");
+            const double ns =
+                run.GetAdjustedRealTime() * 1e9 / benchmark::GetTimeUnitMultiplier(run.time_unit);
+            std::printf("BENCH %s %.1f ns\n", name.c_str(), ns);
+            for (const auto& [key, counter] : run.counters) {
+                // A "lines" counter turns the time into a cost per line.
+                if (key == "lines" && counter.value > 0)
+                    std::printf("BENCH %s/per_line %.2f ns/line\n", name.c_str(), ns / counter.value);
+                else
+                    std::printf("BENCH %s/%s %.3f count\n", name.c_str(), key.c_str(), counter.value);
+            }
         }
     }
 };
