@@ -4,6 +4,10 @@
 
 namespace velnor {
 
+#ifdef _WIN64
+static_assert(sizeof(SHELLEXECUTEINFOW) == 112, "the structure's size on 64-bit Windows");
+#endif
+
 void DispatchWithNavigation(MSG& msg) {
     HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
     if (root && (GetWindowLongPtrW(root, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) && IsDialogMessageW(root, &msg))

@@ -95,6 +95,8 @@ const char kTwoProfiles[] =
     "\x83\x43\x83\x8B     : \x8E\xA9\x91\xEE\r\n"
     "    \x82\xB7\x82\xD7\x82\xC4\x82\xCC\x83\x86\x81\x5B\x83\x55\x81\x5B \x83\x76\x83\x8D\x83\x74\x83\x40"
     "\x83\x43\x83\x8B     : Home\r\n";
+// Where the profile lines of kTwoProfiles begin.
+const size_t kTwoProfilesHeader = std::string(kTwoProfiles).find("    ");
 // "    状態                   : 接続されました"
 const char kConnected[] = "    \x8F\xF3\x91\xD4                   : \x90\xDA\x91\xB1\x82\xB3\x82\xEA\x82\xDC\x82\xB5\x82\xBD\r\n";
 // "    状態                   : 切断されました"
@@ -116,6 +118,25 @@ TEST_F(WlanTest, ListProfilesGivesNamesInOrderWithDuplicatesAndDeletesTheCapture
     EXPECT_FALSE(Exists(capture));
     EXPECT_EQ(buffer.Count(), 5u);  // the buffer keeps the listing's lines
     EXPECT_EQ(buffer.Encoding(), TextEncoding::Ansi);
+}
+
+TEST_F(WlanTest, AHugeListingIsReadWhole) {
+    // 50 MB of listing: every profile line and the surrounding noise.
+    std::string big;
+    const std::string line = std::string(kTwoProfiles).substr(kTwoProfilesHeader);
+    big.reserve(50u << 20);
+    size_t profiles = 0;
+    while (big.size() < (50u << 20)) {
+        big += line;
+        profiles += 3;
+        big += std::string(200, 'x') + "\n";
+    }
+    service.profileOutput = big;
+    const auto names = wlan.ListProfiles(capture, buffer);
+    ASSERT_EQ(names.size(), profiles);
+    EXPECT_EQ(names.front(), L" Home");
+    EXPECT_EQ(names.back(), L" Home");
+    EXPECT_FALSE(Exists(capture));
 }
 
 TEST_F(WlanTest, ListingsThatFindNothingGiveNoNames) {
