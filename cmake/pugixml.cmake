@@ -7,6 +7,9 @@ if(WIN32 AND CMAKE_CROSSCOMPILING)
   endif()
   add_library(pugixml STATIC "${VELNOR_PUGIXML_SOURCE}/src/pugixml.cpp")
   target_include_directories(pugixml SYSTEM PUBLIC "${VELNOR_PUGIXML_SOURCE}/src")
+  # The store never queries with XPath nor reads streams; leaving both out keeps
+  # the executable small (the stream support alone pulls in the C++ locales).
+  target_compile_definitions(pugixml PUBLIC PUGIXML_NO_XPATH PUGIXML_NO_STL)
   add_library(pugixml::pugixml ALIAS pugixml)
 else()
   find_package(pugixml 1.13 REQUIRED)

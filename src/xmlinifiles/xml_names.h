@@ -1,0 +1,16 @@
+// XML name rules that the engine does not enforce itself.
+#pragma once
+
+#include <string_view>
+
+namespace velnor {
+
+// True when the text is an XML 1.0 Name (the names elements may carry).
+// Works on UTF-16 code units; a surrogate pair stands for a character beyond
+// the BMP, which names may contain.
+bool IsXmlName(std::wstring_view name);
+
+// The part of a qualified name after its prefix ("b" for "a:b").
+std::wstring_view LocalNameOf(std::wstring_view name);
+
+}  // namespace velnor

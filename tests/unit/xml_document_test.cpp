@@ -1,0 +1,240 @@
+// The pugixml adapter under the store: DOM names, name rules, parse errors,
+// encodings, and files written to take the program down.
+#include "xmlinifiles/xml_document.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "orvo/errors.h"
+#include "orvo/utf.h"
+#include "xml_test_support.h"
+#include "xmlinifiles/xml_ini_file.h"
+#include "xmlinifiles/xml_names.h"
+
+namespace velnor {
+namespace {
+
+using xmltest::TempFolder;
+
+std::wstring LoadError(std::string_view bytes) {
+    XmlDocument doc;
+    try {
+        doc.LoadFromBytes(bytes);
+    } catch (const EXMLError& e) {
+        return e.Message();
+    }
+    return L"(loaded)";
+}
+
+// "reason CR LF 行: line CR LF text": the parts after the reason.
+std::wstring Tail(const std::wstring& message) {
+    const size_t first = message.find(L"\r\n");
+    return first == std::wstring::npos ? message : message.substr(first);
+}
+
+TEST(XmlDocument, NodesCarryTheirDomNames) {
+    XmlDocument doc;
+    doc.LoadFromBytes("<?xml version=\"1.0\"?><r><a:Item/>text<![CDATA[c]]><!--n--><?app data?><plain/></r>");
+    const XmlNode root = doc.DocumentElement();
+    std::vector<std::wstring> names;
+    for (XmlNode c = root.FirstChild(); c; c = c.NextSibling()) names.push_back(c.NodeName());
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"a:Item", L"#text", L"#cdata-section", L"#comment", L"app", L"plain"}));
+    EXPECT_EQ(doc.DocumentNode().FirstChild().NodeName(), L"xml");
+    EXPECT_EQ(root.ChildAt(0).LocalName(), L"Item");
+    EXPECT_EQ(root.ChildAt(1).LocalName(), L"");
+    EXPECT_EQ(root.ChildAt(1).NodeValue(), L"text");
+
+    // Lookups by name: exact DOM name first, an element's local name too,
+    // and the empty name never.
+    EXPECT_EQ(root.FirstChildNamed(L"Item"), root.ChildAt(0));
+    EXPECT_EQ(root.FirstChildNamed(L"a:Item"), root.ChildAt(0));
+    EXPECT_EQ(root.FirstChildNamed(L"#comment"), root.ChildAt(3));
+    EXPECT_TRUE(root.FirstChildNamed(L"").IsNull());
+    EXPECT_TRUE(root.FirstChildNamed(L"item").IsNull());
+    EXPECT_TRUE(root.FirstChildNamed(L"a").IsNull());
+}
+
+TEST(XmlDocument, OnlyXmlNamesBecomeElements) {
+    for (const wchar_t* ok : {L"root", L"Window", L"_x", L"a-b.c", L"a:b", L"設定", L"x1", L"a.."})
+        EXPECT_TRUE(IsXmlName(ok)) << ok;
+    for (const wchar_t* bad : {L"", L"a b", L"1a", L"-a", L".", L"..", L"..a", L"a/b", L"\"q\"", L"a<b", L"a&b", L"\t"})
+        EXPECT_FALSE(IsXmlName(bad)) << bad;
+    // A character beyond the BMP, as a surrogate pair, and a lone surrogate.
+    EXPECT_TRUE(IsXmlName(Utf8ToWide("\xF0\x90\x80\x80x")));
+    EXPECT_FALSE(IsXmlName(std::wstring(1, static_cast<wchar_t>(0xD800))));
+
+    XmlDocument doc;
+    doc.LoadFromBytes("<r/>");
+    EXPECT_THROW(doc.AppendElement(doc.DocumentElement(), L"a b"), EXMLError);
+    EXPECT_THROW(doc.AppendElement(doc.DocumentElement(), L""), EXMLError);
+    EXPECT_FALSE(doc.DocumentElement().HasChildNodes());
+    EXPECT_FALSE(doc.Modified());
+}
+
+TEST(XmlDocument, ParseErrorsNameTheLineAndShowItsStart) {
+    struct Case {
+        const char* bytes;
+        const wchar_t* tail;
+    };
+    const Case cases[] = {
+        {"<root><a></b></root>", L"\r\n行: 1\r\n<root><a></b></root>"},
+        {"<?xml version=\"1.0\"?>\r\n<root>\r\n  <a x=1/>\r\n</root>", L"\r\n行: 3\r\n  <a x=1/>"},
+        {"<r>\n\n<" , L"\r\n行: 3\r\n<"},
+        {"<r>\r\r<a></r>", L"\r\n行: 3\r\n<a></r>"},
+        {"", L"\r\n行: 1\r\n"},
+        {"<r>\n<\xE8\xA8\xAD\xE5\xAE\x9A x></r>", L"\r\n行: 2\r\n<設定 x></r>"},
+    };
+    for (const Case& c : cases) {
+        const std::wstring message = LoadError(c.bytes);
+        EXPECT_EQ(Tail(message), c.tail) << c.bytes;
+        EXPECT_GT(message.find(L"\r\n"), 0u) << "a reason comes first: " << c.bytes;
+    }
+    // Only the first 40 characters of the failing line are shown.
+    const std::string longLine = "<r>\n<" + std::string(60, 'a');
+    EXPECT_EQ(Tail(LoadError(longLine)), L"\r\n行: 2\r\n<" + std::wstring(39, L'a'));
+    EXPECT_EQ(LoadError("<r><a></b></r>"), L"終了タグが開始タグと一致しません\r\n行: 1\r\n<r><a></b></r>");
+}
+
+TEST(XmlDocument, UnsupportedDeclaredEncodingsAreRefusedRatherThanDamaged) {
+    const std::wstring message = LoadError("<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\n<r/>");
+    EXPECT_EQ(message, L"この文字エンコードには対応していません\r\n行: 1\r\n<?xml version=\"1.0\" encoding=\"Shift_JIS\"");
+    EXPECT_EQ(LoadError("<?xml version=\"1.0\" encoding=\"UTF-8\"?><r/>"), L"(loaded)");
+}
+
+TEST(XmlDocument, RemovedNodesStayUsableAndAreNeverWritten) {
+    XmlDocument doc;
+    doc.LoadFromBytes("<r><keep/><gone><inner>v</inner></gone></r>");
+    XmlNode gone = doc.DocumentElement().ChildAt(1);
+    doc.RemoveChild(gone);
+    EXPECT_TRUE(doc.Modified());
+    EXPECT_EQ(gone.NodeName(), L"gone");
+    EXPECT_TRUE(gone.ParentNode().IsNull());
+    doc.AppendElement(gone, L"more");
+    gone.FirstChild().FirstChild().SetNodeValue(L"changed");
+    EXPECT_EQ(doc.SaveToBytes(), "<r><keep/></r>\r\n");
+    EXPECT_EQ(doc.DocumentNode().ChildCount(), 1);
+}
+
+// Files made to hurt: each loads without expanding or fetching anything, or
+// fails with the parse-error message; none crashes, hangs or eats memory.
+class XmlHostileFile : public ::testing::Test {
+protected:
+    TempFolder folder_;
+    std::wstring path_ = folder_.File("Velnor.xml");
+};
+
+TEST_F(XmlHostileFile, EntityDefinitionsAreNeverExpanded) {
+    std::string laughs = "<?xml version=\"1.0\"?>\n<!DOCTYPE lolz [\n<!ENTITY lol \"lol\">\n";
+    for (int i = 1; i <= 9; ++i) {
+        laughs += "<!ENTITY lol" + std::to_string(i) + " \"";
+        for (int k = 0; k < 10; ++k) laughs += "&lol" + (i == 1 ? std::string() : std::to_string(i - 1)) + ";";
+        laughs += "\">\n";
+    }
+    laughs += "]>\n<root><Window><Name Type=\"10\">&lol9;</Name></Window></root>";
+    xmltest::WriteRaw(path_, laughs);
+    TXMLIniFile ini(path_);
+    ASSERT_TRUE(ini.OpenNode(L"/Window", false));
+    EXPECT_EQ(ini.ReadString(L"Name", L""), L"&lol9;");
+
+    xmltest::WriteRaw(path_,
+                      "<?xml version=\"1.0\"?><!DOCTYPE r [<!ENTITY xxe SYSTEM \"file:///etc/passwd\">]>"
+                      "<root><v>&xxe;</v></root>");
+    TXMLIniFile external(path_);
+    EXPECT_EQ(external.ReadString(L"v", L""), L"&xxe;");
+}
+
+TEST_F(XmlHostileFile, DeepNestingLoadsAndWritesBack) {
+    constexpr int kDepth = 100000;
+    std::string deep = "<root>";
+    for (int i = 0; i < kDepth; ++i) deep += "<a>";
+    for (int i = 0; i < kDepth; ++i) deep += "</a>";
+    deep += "</root>";
+    xmltest::WriteRaw(path_, deep);
+    TXMLIniFile ini(path_);
+    std::wstring path = L"/";
+    for (int i = 0; i < 1000; ++i) path += L"a/";
+    EXPECT_TRUE(ini.NodeExists(path));
+    ini.WriteInteger(L"x", 1);
+    ini.UpdateFile();
+    std::string expected = "<root>";
+    for (int i = 1; i < kDepth; ++i) expected += "<a>";
+    expected += "<a/>";
+    for (int i = 1; i < kDepth; ++i) expected += "</a>";
+    expected += "\t<x Type=\"9\">1</x>\n</root>\r\n";
+    EXPECT_TRUE(xmltest::ReadRaw(path_) == expected);
+}
+
+TEST_F(XmlHostileFile, OversizedFilesAreRefusedBeforeParsing) {
+    const std::string item = "<item Type=\"10\">some value</item>";
+    std::string big = "<root>";
+    big.reserve(50u << 20);
+    while (big.size() < (50u << 20)) big += item;
+    big += "</root>";
+    xmltest::WriteRaw(path_, big);
+    try {
+        TXMLIniFile ini(path_);
+        FAIL() << "a 50 MB file was loaded";
+    } catch (const EXMLError& e) {
+        EXPECT_EQ(e.Message().substr(0, e.Message().find(L"\r\n")), L"ファイルが大きすぎます");
+        EXPECT_NE(e.Message().find(L"\r\n行: 1\r\n<root><item"), std::wstring::npos);
+    }
+}
+
+TEST_F(XmlHostileFile, BrokenEncodingsFailWithThePlaceOfTheFault) {
+    struct Case {
+        std::string bytes;
+        const wchar_t* tail;
+    };
+    const Case cases[] = {
+        {"<root>\n<v>ab\xFF</v></root>", L"\r\n行: 2\r\n<v>ab"},
+        {"<root>\n<v>\xC3</v></root>", L"\r\n行: 2\r\n<v>"},
+        {"<root><v>\xED\xA0\x80</v></root>", L"\r\n行: 1\r\n<root><v>"},
+        {std::string("<root>\0</root>", 14), L"\r\n行: 1\r\n<root>"},
+        {std::string("\xFF\xFE<\0r\0>\0\n\0\x00\xD8<\0", 14), L"\r\n行: 2\r\n"},
+        {std::string("\xFF\xFE<\0r\0/", 7), L"\r\n行: 1\r\n<r"},
+    };
+    for (const Case& c : cases) {
+        xmltest::WriteRaw(path_, c.bytes);
+        try {
+            TXMLIniFile ini(path_);
+            ADD_FAILURE() << "loaded: " << c.bytes;
+        } catch (const EXMLError& e) {
+            EXPECT_EQ(Tail(e.Message()), c.tail);
+            EXPECT_EQ(e.Message().substr(0, e.Message().find(L"\r\n")), L"文字エンコードとして無効なデータがあります");
+        }
+    }
+}
+
+TEST_F(XmlHostileFile, Utf16FilesAreReadAndWrittenBackAsUtf16) {
+    const std::wstring text = L"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n<root><Window><SSID Type=\"10\"> 自宅</SSID></Window></root>\r\n";
+    struct Case {
+        std::string bytes;
+        const char* bom;
+    };
+    const Case cases[] = {
+        {"\xFF\xFE" + WideToUtf16Le(text), "\xFF\xFE"},
+        {WideToUtf16Le(text), "\xFF\xFE"},
+        {"\xFE\xFF" + WideToUtf16Be(text), "\xFF\xFE"},
+    };
+    for (const Case& c : cases) {
+        xmltest::WriteRaw(path_, c.bytes);
+        {
+            TXMLIniFile ini(path_);
+            ASSERT_TRUE(ini.OpenNode(L"/Window", false));
+            EXPECT_EQ(ini.ReadString(L"SSID", L""), L" 自宅");
+            ini.WriteInteger(L"Left", 10);
+            ini.UpdateFile();
+        }
+        const std::string written = xmltest::ReadRaw(path_);
+        ASSERT_EQ(written.substr(0, 2), c.bom);
+        EXPECT_EQ(Utf16LeToWide(written.substr(2)),
+                  L"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n<root><Window><SSID Type=\"10\"> 自宅</SSID>\t"
+                  L"<Left Type=\"9\">10</Left>\n\t</Window></root>\r\n");
+        TXMLIniFile again(path_);
+        EXPECT_EQ(again.ReadInteger(L"Left", 0, again.ChildNodeByName(L"Window")), 10);
+    }
+}
+
+}  // namespace
+}  // namespace velnor
