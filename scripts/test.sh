@@ -53,10 +53,17 @@ trap velnor_wine_stop EXIT
 velnor_wine_init "$top/build/windows"
 velnor_xvfb_start "$top/build/windows/xvfb"
 velnor_wine_install_netsh "$top/build/windows/tools/netsh-sim/netsh.exe"
+# The whole-program tests ask for a screenshot of each scenario.
+shots=$results/screenshots
+mkdir -p "$shots"
+bash scripts/shotwatch.sh "$shots" &
+watcher=$!
 (cd build/windows && GTEST_OUTPUT="xml:$(velnor_winpath "$results/windows")\\" \
-  ctest --output-on-failure --timeout 1200)
+  VELNOR_SHOT_DIR=$(velnor_winpath "$shots") ctest --output-on-failure --timeout 1200)
 tally "$results/windows" $? "unit_tests win_tests e2e_tests"
+kill "$watcher" 2>/dev/null; wait "$watcher" 2>/dev/null
 velnor_wine_stop
+echo "screenshots: $shots"
 
 echo "$passed passed, $failed failed"
 [ "$failed" = 0 ]

@@ -16,3 +16,11 @@ inline constexpr std::wstring_view kPortableSwitch = L"/p";
 inline constexpr std::wstring_view kSilentSwitch = L"/s";
 
 }  // namespace velnor
+
+namespace velnor {
+
+// The process's command line split as the platform splits it; element 0 is
+// the program.
+std::vector<std::wstring> CommandLineArguments();
+
+}  // namespace velnor

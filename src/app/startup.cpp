@@ -43,16 +43,6 @@ int RunMessageLoop(HWND mainWindow) {
 
 }  // namespace
 
-std::vector<std::wstring> CommandLineArguments() {
-    int count = 0;
-    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
-    std::vector<std::wstring> args;
-    if (!argv) return args;
-    args.assign(argv, argv + count);
-    LocalFree(argv);
-    return args;
-}
-
 std::wstring ModuleFolder() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {

@@ -11,9 +11,6 @@ namespace velnor {
 
 inline constexpr wchar_t kMutexName[] = L"Velnor/Orvo Project";
 
-// The command line split as the platform splits it; element 0 is the program.
-std::vector<std::wstring> CommandLineArguments();
-
 // The running executable's folder, ending in "\".
 std::wstring ModuleFolder();
 

@@ -1,6 +1,16 @@
 #include "list/list_window.h"
 
+#include <algorithm>
+
+#include "list/editor_placement.h"
+#include "list/tick_list.h"
+#include "main/main_window.h"
+#include "orvo/exec_and_wait.h"
+#include "orvo/files.h"
 #include "ui/error_box.h"
+#include "ui/theme.h"
+#include "ui/theme_paint.h"
+#include "ui/window_plumbing.h"
 
 namespace velnor {
 
@@ -8,32 +18,424 @@ TListForm* ListForm = nullptr;
 
 namespace {
 
-constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN;
+// A sizeable tool window with no title-bar buttons at all.
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_THICKFRAME | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT;
+
+// The layout as designed at 96 DPI.
+constexpr int kClientWidth = 455;
+constexpr int kClientHeight = 239;
+constexpr int kMinWidth = 300;
+constexpr int kMinHeight = 300;
+constexpr int kToolButtonWidth = 44;
+constexpr int kToolButtonHeight = 19;
+constexpr int kItemHeight = 17;
+constexpr int kTickSize = 13;
+
+constexpr int kCheckListId = 300;
+constexpr int kToolBarId = 301;
+// The tool buttons use IDOK and IDCANCEL, so Enter and Esc act as they do.
+constexpr int kOkCommand = IDOK;
+constexpr int kCancelCommand = IDCANCEL;
+
+constexpr wchar_t kTip[] = L"非表示にするSSIDにチェックマークをつける";
+
+// Typing letters must not jump to matching items.
+LRESULT CALLBACK NoTypeAheadProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (msg == WM_CHAR && wParam != L' ') return 0;
+    return DefSubclassProc(h, msg, wParam, lParam);
+}
+
+COLORREF Blend(COLORREF a, COLORREF b, int percentOfB) {
+    auto part = [&](int shift) {
+        const int x = (a >> shift) & 0xFF, y = (b >> shift) & 0xFF;
+        return ((x * (100 - percentOfB) + y * percentOfB) / 100) & 0xFF;
+    };
+    return RGB(part(0), part(8), part(16));
+}
+
+// Two tick images in the theme's colours: clear and set.
+HIMAGELIST MakeTickImages(UINT dpi, const Theme& t) {
+    const int size = Scale(kTickSize, dpi);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, size * 2, size);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+    RECT all{0, 0, size * 2, size};
+    HBRUSH back = CreateSolidBrush(t.panel);
+    FillRect(dc, &all, back);
+    DeleteObject(back);
+    for (int image = 0; image < 2; ++image) {
+        const int x = image * size;
+        HBRUSH face = CreateSolidBrush(image ? t.accent : t.panel);
+        HPEN edge = CreatePen(PS_SOLID, std::max(1, Scale(1, dpi)), image ? t.accent : t.border);
+        HGDIOBJ oldBrush = SelectObject(dc, face);
+        HGDIOBJ oldPen = SelectObject(dc, edge);
+        const int round = Scale(4, dpi);
+        RoundRect(dc, x + 1, 1, x + size - 1, size - 1, round, round);
+        SelectObject(dc, oldBrush);
+        SelectObject(dc, oldPen);
+        DeleteObject(face);
+        DeleteObject(edge);
+        if (image) {
+            // The tick mark, in the panel colour on the accent.
+            HPEN mark = CreatePen(PS_SOLID, std::max(2, Scale(2, dpi)), t.panel);
+            oldPen = SelectObject(dc, mark);
+            const POINT tick[] = {{x + size * 3 / 13, size * 7 / 13}, {x + size * 5 / 13, size * 9 / 13},
+                                  {x + size * 10 / 13, size * 4 / 13}};
+            Polyline(dc, tick, 3);
+            SelectObject(dc, oldPen);
+            DeleteObject(mark);
+        }
+    }
+    SelectObject(dc, oldBitmap);
+    DeleteDC(dc);
+    HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR32, 2, 0);
+    ImageList_Add(list, bitmap, nullptr);
+    DeleteObject(bitmap);
+    return list;
+}
+
+LRESULT DrawToolButton(NMTBCUSTOMDRAW& draw, HFONT font) {
+    if (!ThemeActive()) return CDRF_DODEFAULT;
+    const Theme& t = *CurrentTheme();
+    switch (draw.nmcd.dwDrawStage) {
+        case CDDS_PREPAINT:
+            FillRect(draw.nmcd.hdc, &draw.nmcd.rc, SurfaceBrush(Surface::Panel));
+            return CDRF_NOTIFYITEMDRAW;
+        case CDDS_ITEMPREPAINT: {
+            const UINT state = draw.nmcd.uItemState;
+            const bool disabled = state & CDIS_DISABLED;
+            COLORREF face = (state & CDIS_SELECTED) ? t.buttonPressed : (state & CDIS_HOT) ? t.buttonHot : t.button;
+            if (disabled) face = Blend(t.button, t.panel, 60);
+            HBRUSH brush = CreateSolidBrush(face);
+            HPEN pen = CreatePen(PS_SOLID, 1, disabled ? Blend(t.border, t.panel, 60)
+                                                       : (state & (CDIS_HOT | CDIS_FOCUS)) ? t.accent : t.border);
+            HGDIOBJ oldBrush = SelectObject(draw.nmcd.hdc, brush);
+            HGDIOBJ oldPen = SelectObject(draw.nmcd.hdc, pen);
+            const RECT& r = draw.nmcd.rc;
+            RoundRect(draw.nmcd.hdc, r.left + 1, r.top, r.right - 1, r.bottom, 4, 4);
+            SelectObject(draw.nmcd.hdc, oldBrush);
+            SelectObject(draw.nmcd.hdc, oldPen);
+            DeleteObject(brush);
+            DeleteObject(pen);
+            wchar_t text[32] = {};
+            SendMessageW(draw.nmcd.hdr.hwndFrom, TB_GETBUTTONTEXTW, draw.nmcd.dwItemSpec, reinterpret_cast<LPARAM>(text));
+            SetBkMode(draw.nmcd.hdc, TRANSPARENT);
+            SetTextColor(draw.nmcd.hdc, disabled ? Blend(t.text, t.panel, 55) : t.text);
+            HGDIOBJ oldFont = SelectObject(draw.nmcd.hdc, font);
+            RECT tr = r;
+            DrawTextW(draw.nmcd.hdc, text, -1, &tr, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+            SelectObject(draw.nmcd.hdc, oldFont);
+            return CDRF_SKIPDEFAULT;
+        }
+        default:
+            return CDRF_DODEFAULT;
+    }
+}
+
+LRESULT DrawListItem(NMLVCUSTOMDRAW& draw) {
+    if (!ThemeActive()) return CDRF_DODEFAULT;
+    const Theme& t = *CurrentTheme();
+    switch (draw.nmcd.dwDrawStage) {
+        case CDDS_PREPAINT:
+            return CDRF_NOTIFYITEMDRAW;
+        case CDDS_ITEMPREPAINT: {
+            const int item = static_cast<int>(draw.nmcd.dwItemSpec);
+            const bool selected =
+                ListView_GetItemState(draw.nmcd.hdr.hwndFrom, item, LVIS_SELECTED) & LVIS_SELECTED;
+            // The theme's own selection colours instead of the system's.
+            draw.nmcd.uItemState &= ~CDIS_SELECTED;
+            draw.clrText = t.text;
+            draw.clrTextBk = selected ? t.buttonHot : t.panel;
+            return CDRF_NEWFONT;
+        }
+        default:
+            return CDRF_DODEFAULT;
+    }
+}
 
 }  // namespace
 
+void TListForm::RunCommand(const Command& command) { RunSystemCommand(command); }
+
 void TListForm::Create(HINSTANCE instance, HWND owner) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kClassName;
-    RegisterClassExW(&wc);
-    CreateWindowExW(kExStyle, kClassName, kApplicationTitle, kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 300, 300, owner,
-                    nullptr, instance, this);
+    RegisterWindowClass(instance, kClassName, WindowProc);
+    CreateWindowExW(kExStyle, kClassName, kApplicationTitle, kStyle, CW_USEDEFAULT, CW_USEDEFAULT, kMinWidth,
+                    kMinHeight, owner, nullptr, instance, this);
+}
+
+void TListForm::FormCreate() {
+    CreateControls();
+    ApplyDpi(DpiOf(hwnd_));
+    const SIZE outer = OuterSizeForClient(Scale(kClientWidth, dpi_), Scale(kClientHeight, dpi_), kStyle, kExStyle, dpi_);
+    SetWindowPos(hwnd_, nullptr, 0, 0, std::max<LONG>(outer.cx, kMinWidth), std::max<LONG>(outer.cy, kMinHeight),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TListForm::CreateControls() {
+    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
+    // The list comes first in tab order.
+    CheckListBox = CreateWindowExW(
+        WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+        WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS |
+            LVS_SHAREIMAGELISTS,
+        0, 0,
+        0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCheckListId)), instance, nullptr);
+    ListView_SetExtendedListViewStyle(CheckListBox, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+    LVCOLUMNW column{};
+    column.mask = LVCF_WIDTH;
+    column.cx = 100;
+    ListView_InsertColumn(CheckListBox, 0, &column);
+    SetWindowSubclass(CheckListBox, NoTypeAheadProc, 1, 0);
+
+    ToolBar = CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr,
+                              WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | CCS_NODIVIDER | CCS_NORESIZE | CCS_NOPARENTALIGN,
+                              0, 0, 0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kToolBarId)), instance,
+                              nullptr);
+    SendMessageW(ToolBar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    SendMessageW(ToolBar, TB_SETBITMAPSIZE, 0, MAKELPARAM(0, 0));
+    // Buttons with captions only.
+    TBBUTTON buttons[2] = {};
+    buttons[0] = {I_IMAGENONE, kOkCommand, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, reinterpret_cast<INT_PTR>(L"OK")};
+    buttons[1] = {I_IMAGENONE, kCancelCommand, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0,
+                  reinterpret_cast<INT_PTR>(L"Cancel")};
+    SendMessageW(ToolBar, TB_ADDBUTTONSW, 2, reinterpret_cast<LPARAM>(buttons));
+
+    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, instance,
+                               nullptr);
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = hwnd_;
+    tool.uId = reinterpret_cast<UINT_PTR>(CheckListBox);
+    tool.lpszText = const_cast<wchar_t*>(kTip);
+    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void TListForm::ApplyDpi(UINT dpi) {
+    dpi_ = dpi;
+    font_.Create(dpi);
+    ApplyFont(hwnd_, font_.Get());
+    SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), TRUE);
+    SendMessageW(ToolBar, TB_SETBUTTONSIZE, 0, MAKELPARAM(Scale(kToolButtonWidth, dpi), Scale(kToolButtonHeight, dpi)));
+    SendMessageW(ToolBar, TB_SETBUTTONWIDTH, 0, MAKELPARAM(Scale(kToolButtonWidth, dpi), Scale(kToolButtonWidth, dpi)));
+    // A small image list of the item height sets the row height.
+    if (rowHeight_) ImageList_Destroy(rowHeight_);
+    rowHeight_ = ImageList_Create(1, Scale(kItemHeight, dpi), ILC_COLOR32, 1, 0);
+    ListView_SetImageList(CheckListBox, rowHeight_, LVSIL_SMALL);
+    UpdateTickImages();
+    Layout();
+}
+
+void TListForm::UpdateTickImages() {
+    if (ThemeActive()) {
+        const Theme& t = *CurrentTheme();
+        ListView_SetBkColor(CheckListBox, t.panel);
+        ListView_SetTextBkColor(CheckListBox, t.panel);
+        ListView_SetTextColor(CheckListBox, t.text);
+        HIMAGELIST old = tickImages_;
+        tickImages_ = MakeTickImages(dpi_, t);
+        ListView_SetImageList(CheckListBox, tickImages_, LVSIL_STATE);
+        if (old) ImageList_Destroy(old);
+    }
+}
+
+void TListForm::Layout() {
+    RECT r;
+    GetClientRect(hwnd_, &r);
+    const int bar = Scale(kToolButtonHeight, dpi_);
+    MoveWindow(ToolBar, 0, 0, r.right, bar, TRUE);
+    MoveWindow(CheckListBox, 0, bar, r.right, std::max(0, static_cast<int>(r.bottom) - bar), TRUE);
+    RECT inner;
+    GetClientRect(CheckListBox, &inner);
+    ListView_SetColumnWidth(CheckListBox, 0, inner.right);
+}
+
+void TListForm::PlaceFirstTime() {
+    HWND owner = GetWindow(hwnd_, GW_OWNER);
+    RECT main{}, self{};
+    GetWindowRect(owner, &main);
+    GetWindowRect(hwnd_, &self);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor);
+    const EditorRect placed = FirstEditorPlacement({main.left, main.top, main.right - main.left, main.bottom - main.top},
+                                                   self.right - self.left, self.bottom - self.top,
+                                                   monitor.rcWork.left, monitor.rcWork.top);
+    SetWindowPos(hwnd_, nullptr, placed.left, placed.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+std::vector<std::wstring> TListForm::Items() const {
+    std::vector<std::wstring> items;
+    const int n = ListView_GetItemCount(CheckListBox);
+    for (int i = 0; i < n; ++i) {
+        std::wstring text(1024, L'\0');
+        LVITEMW item{};
+        item.iSubItem = 0;
+        item.pszText = text.data();
+        item.cchTextMax = static_cast<int>(text.size());
+        const LRESULT len = SendMessageW(CheckListBox, LVM_GETITEMTEXTW, i, reinterpret_cast<LPARAM>(&item));
+        text.resize(static_cast<size_t>(len));
+        items.push_back(text);
+    }
+    return items;
+}
+
+std::vector<bool> TListForm::Ticks() const {
+    std::vector<bool> ticks;
+    const int n = ListView_GetItemCount(CheckListBox);
+    for (int i = 0; i < n; ++i) ticks.push_back(ListView_GetCheckState(CheckListBox, i) != FALSE);
+    return ticks;
+}
+
+void TListForm::SetItems(const std::vector<std::wstring>& items, const std::vector<bool>& ticks) {
+    SendMessageW(CheckListBox, WM_SETREDRAW, FALSE, 0);
+    ListView_DeleteAllItems(CheckListBox);
+    for (size_t i = 0; i < items.size(); ++i) {
+        LVITEMW item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = static_cast<int>(i);
+        item.pszText = const_cast<wchar_t*>(items[i].c_str());
+        const int index = ListView_InsertItem(CheckListBox, &item);
+        ListView_SetCheckState(CheckListBox, index, i < ticks.size() && ticks[i]);
+    }
+    SendMessageW(CheckListBox, WM_SETREDRAW, TRUE, 0);
+    Layout();
+}
+
+void TListForm::LoadList() {
+    SetItems({}, {});
+    // Copies: the main window's fields are read each time they are needed.
+    const std::wstring capture = mainForm->MLog, hiddenFile = mainForm->MDis;
+    const std::vector<std::wstring> names = wlan_.ListProfiles(capture, ListBox);
+    SetItems(names, {});
+    if (!FileExists(hiddenFile)) return;
+    ListBox.LoadFromFile(hiddenFile);
+    SetItems(names, TicksFor(names, ListBox.Lines()));
+}
+
+void TListForm::FormShow() {
+    // OK stays disabled unless both the listing and the hidden-profile list
+    // were read: otherwise it would overwrite the file with a partial list.
+    canSave_ = false;
+    SendMessageW(ToolBar, TB_ENABLEBUTTON, kOkCommand, FALSE);
+    LoadList();
+    canSave_ = true;
+    SendMessageW(ToolBar, TB_ENABLEBUTTON, kOkCommand, TRUE);
+}
+
+void TListForm::TBOKClick() {
+    if (!canSave_) return;
+    ListBox.Clear();
+    for (const auto& name : TickedNames(Items(), Ticks())) ListBox.Add(name);
+    ListBox.SaveToFile(mainForm->MDis);
+    Close(kModalOk);
+}
+
+int TListForm::ShowModal() {
+    HWND owner = GetWindow(hwnd_, GW_OWNER);
+    modal_ = true;
+    modalResult_ = 0;
+    // The owner takes no input from before the listing (which processes
+    // messages) until the editor has closed.
+    EnableWindow(owner, FALSE);
+    GuardHandler(hwnd_, [&] { FormShow(); });
+    if (modalResult_ == 0) {
+        if (!placed_) {
+            PlaceFirstTime();
+            placed_ = true;
+        }
+        ShowWindow(hwnd_, SW_SHOW);
+        SetForegroundWindow(hwnd_);
+        SetFocus(CheckListBox);
+    }
+    MSG msg;
+    while (modalResult_ == 0) {
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got <= 0) {
+            // The application was told to end: keep the request for the main
+            // loop and close as Cancel.
+            PostQuitMessage(got == 0 ? static_cast<int>(msg.wParam) : 0);
+            modalResult_ = kModalCancel;
+            break;
+        }
+        DispatchWithNavigation(msg);
+    }
+    // Enable the owner before hiding, so that it is the window activated.
+    EnableWindow(owner, TRUE);
+    ShowWindow(hwnd_, SW_HIDE);
+    if (owner) SetActiveWindow(owner);
+    modal_ = false;
+    return modalResult_;
+}
+
+void TListForm::CancelModal() {
+    if (modal_ && modalResult_ == 0) Close(kModalCancel);
+}
+
+void TListForm::Close(int result) {
+    modalResult_ = result;
+    PostMessageW(hwnd_, WM_NULL, 0, 0);  // wakes the modal loop
+}
+
+LRESULT TListForm::OnNotify(NMHDR& header) {
+    if (header.code != NM_CUSTOMDRAW) return 0;
+    if (header.hwndFrom == ToolBar) return DrawToolButton(reinterpret_cast<NMTBCUSTOMDRAW&>(header), font_.Get());
+    if (header.hwndFrom == CheckListBox) return DrawListItem(reinterpret_cast<NMLVCUSTOMDRAW&>(header));
+    return 0;
 }
 
 LRESULT TListForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-        case WM_CLOSE:
-            ShowWindow(hwnd_, SW_HIDE);
+        case WM_CREATE:
+            FormCreate();
             return 0;
+        case WM_COMMAND:
+            if (LOWORD(wParam) == kOkCommand) {
+                TBOKClick();
+                return 0;
+            }
+            if (LOWORD(wParam) == kCancelCommand) {
+                TBCancelClick();
+                return 0;
+            }
+            break;
+        case WM_NOTIFY:
+            return OnNotify(*reinterpret_cast<NMHDR*>(lParam));
+        case WM_ERASEBKGND:
+            return EraseWithSurface(hwnd_, wParam, Surface::Panel);
+        case WM_SIZE:
+            Layout();
+            return 0;
+        case WM_GETMINMAXINFO:
+            return SetMinimumSize(lParam, kMinWidth, kMinHeight);
+        case WM_DPICHANGED:
+            TakeSuggestedRect(hwnd_, lParam);
+            ApplyDpi(HIWORD(wParam));
+            return 0;
+        case WM_SETTINGCHANGE:
+        case WM_SYSCOLORCHANGE:
+        case WM_THEMECHANGED:
+            UpdateTickImages();
+            InvalidateRect(hwnd_, nullptr, TRUE);
+            break;
+        case WM_CLOSE:
+            // Any way of closing other than OK gives Cancel.
+            if (modal_) Close(kModalCancel);
+            else ShowWindow(hwnd_, SW_HIDE);
+            return 0;
+        case WM_DESTROY:
+            if (tickImages_) ImageList_Destroy(tickImages_);
+            if (rowHeight_) ImageList_Destroy(rowHeight_);
+            tickImages_ = rowHeight_ = nullptr;
+            break;
         default:
-            return DefWindowProcW(hwnd_, msg, wParam, lParam);
+            break;
     }
+    return DefWindowProcW(hwnd_, msg, wParam, lParam);
 }
 
 }  // namespace velnor

@@ -1,22 +1,77 @@
-// The list editor: a modal window in which the user ticks the profiles to hide.
+// The list editor: a modal window in which the user ticks the profiles that
+// the main window must not show.
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
 
 #include "main/line_buffer.h"
+#include "main/wlan.h"
 #include "ui/base_window.h"
+#include "ui/dpi.h"
 
 namespace velnor {
+
+inline constexpr int kModalOk = 1;
+inline constexpr int kModalCancel = 2;
 
 class TListForm : public BaseWindow<TListForm> {
 public:
     static constexpr wchar_t kClassName[] = L"TListForm";
 
-    // Creates the native window, hidden and owned by `owner`.
+    // Creates the native window, hidden and owned by `owner`; FormCreate runs
+    // inside this call.
     void Create(HINSTANCE instance, HWND owner);
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 
+    // Shows the editor modally: the owner takes no input until it closes.
+    // Returns kModalOk, or kModalCancel for every other way of closing.
+    int ShowModal();
+    // Ends a running ShowModal with kModalCancel.
+    void CancelModal();
+
+    void LoadList();
+
     LineBuffer ListBox;
+
+private:
+    void FormCreate();
+    void FormShow();
+    void TBOKClick();
+    void TBCancelClick() { Close(kModalCancel); }
+
+    void Close(int result);
+    void CreateControls();
+    void ApplyDpi(UINT dpi);
+    void Layout();
+    void PlaceFirstTime();
+    void UpdateTickImages();
+    LRESULT OnNotify(NMHDR& header);
+
+    std::vector<std::wstring> Items() const;
+    std::vector<bool> Ticks() const;
+    void SetItems(const std::vector<std::wstring>& items, const std::vector<bool>& ticks);
+
+    Wlan wlan_{RunCommand};
+    static void RunCommand(const Command& command);
+
+    HWND ToolBar = nullptr;
+    HWND CheckListBox = nullptr;
+    HWND tooltip_ = nullptr;
+    HIMAGELIST tickImages_ = nullptr;
+    HIMAGELIST rowHeight_ = nullptr;
+
+    WindowFont font_;
+    UINT dpi_ = kDesignDpi;
+    bool placed_ = false;
+    bool modal_ = false;
+    int modalResult_ = 0;
+    // False while the listing or the hidden-profile list could not be read:
+    // OK would then drop every hidden name.
+    bool canSave_ = true;
 };
 
 // The one list editor; created hidden after the main window.

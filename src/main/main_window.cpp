@@ -1,8 +1,21 @@
 #include "main/main_window.h"
 
+#include <commctrl.h>
+
+#include "app/command_line.h"
+#include "list/list_window.h"
+#include "main/profile_list.h"
+#include "main/window_settings.h"
+#include "main/window_settings_win32.h"
 #include "orvo/data_folder.h"
+#include "orvo/exec_and_wait.h"
 #include "orvo/files.h"
+#include "orvo/locale_settings.h"
+#include "orvo/placement_win32.h"
+#include "ui/container.h"
 #include "ui/error_box.h"
+#include "ui/theme_paint.h"
+#include "ui/window_plumbing.h"
 
 namespace velnor {
 
@@ -13,26 +26,184 @@ namespace {
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_THICKFRAME | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT | WS_EX_APPWINDOW;
 
+// The layout as designed at 96 DPI.
+constexpr int kClientWidth = 336;
+constexpr int kClientHeight = 249;
+constexpr int kPanelWidth = 100;
+constexpr int kCommandButtonHeight = 35;
+constexpr int kListButtonHeight = 30;
+
+// Control ids stay clear of IDOK and IDCANCEL, which dialog navigation sends
+// for Enter and Esc.
+enum ControlId : int { kRadioGroupId = 100, kPanelId, kConnectId, kReConnectId, kDisConnectId, kListId };
+
+// Messages the window posts to itself.
+constexpr UINT kFormShowMessage = WM_APP + 1;
+constexpr UINT kFinishCloseMessage = WM_APP + 2;
+
+HWND MakeButton(HWND parent, const wchar_t* caption, int id) {
+    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
+    return CreateWindowExW(0, L"BUTTON", caption, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0,
+                           parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+}
+
 }  // namespace
 
+void TmainForm::RunCommand(const Command& command) { RunSystemCommand(command); }
+
+TmainForm::BusyScope::BusyScope(TmainForm& form) : form_(form) { ++form_.busy_; }
+
+TmainForm::BusyScope::~BusyScope() {
+    if (--form_.busy_ == 0 && form_.closing_ && form_.hwnd_)
+        PostMessageW(form_.hwnd_, kFinishCloseMessage, 0, 0);
+}
+
 void TmainForm::Create(HINSTANCE instance) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kClassName;
-    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
-    RegisterClassExW(&wc);
-    CreateWindowExW(kExStyle, kClassName, kApplicationTitle, kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 350, 300,
-                    nullptr, nullptr, instance, this);
+    RegisterWindowClass(
+        instance, kClassName, WindowProc,
+        static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)),
+        static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                      GetSystemMetrics(SM_CYSMICON), 0)));
+    CreateWindowExW(kExStyle, kClassName, kApplicationTitle, kStyle, CW_USEDEFAULT, CW_USEDEFAULT, kMainMinWidth,
+                    kMainMinHeight, nullptr, nullptr, instance, this);
+}
+
+void TmainForm::CreateControls() {
+    // Creation order is tab order: the radio group, then the panel, whose
+    // buttons are visited 接続, 切断, 再接続, リスト編集.
+    RadioGroup.Create(hwnd_, kRadioGroupId, [this] { RadioGroupClick(); });
+    Panel = CreateContainer(hwnd_, kPanelId, Surface::Panel);
+    BtnConnect = MakeButton(Panel, L"接続", kConnectId);
+    BtnDisConnect = MakeButton(Panel, L"切断", kDisConnectId);
+    BtnReConnect = MakeButton(Panel, L"再接続", kReConnectId);
+    BtnList = MakeButton(Panel, L"リスト編集", kListId);
+}
+
+void TmainForm::ApplyDpi(UINT dpi) {
+    dpi_ = dpi;
+    font_.Create(dpi);
+    ApplyFont(hwnd_, font_.Get());
+    RadioGroup.SetFont(font_.Get());
+    Layout();
+}
+
+void TmainForm::Layout() {
+    RECT r;
+    GetClientRect(hwnd_, &r);
+    const int panel = Scale(kPanelWidth, dpi_);
+    const int command = Scale(kCommandButtonHeight, dpi_);
+    const int list = Scale(kListButtonHeight, dpi_);
+    MoveWindow(RadioGroup.Handle(), 0, 0, std::max(0, static_cast<int>(r.right) - panel), r.bottom, TRUE);
+    MoveWindow(Panel, r.right - panel, 0, panel, r.bottom, TRUE);
+    MoveWindow(BtnConnect, 0, 0, panel, command, TRUE);
+    MoveWindow(BtnReConnect, 0, command, panel, command, TRUE);
+    MoveWindow(BtnDisConnect, 0, 2 * command, panel, command, TRUE);
+    MoveWindow(BtnList, 0, r.bottom - list, panel, list, TRUE);
+    RadioGroup.Layout();
 }
 
 void TmainForm::FormCreate() {
+    // 1. The designed size at this DPI, at least the minimum outer size.
+    CreateControls();
+    ApplyDpi(DpiOf(hwnd_));
+    const SIZE outer = OuterSizeForClient(Scale(kClientWidth, dpi_), Scale(kClientHeight, dpi_), kStyle, kExStyle, dpi_);
+    SetWindowPos(hwnd_, nullptr, 0, 0, std::max<LONG>(outer.cx, kMainMinWidth), std::max<LONG>(outer.cy, kMainMinHeight),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // 2. The font already has the menu font's face.
+    // 3, 4. The data files, and no capture file left from an earlier run.
     MLog = DataFolder + L"WiFi.log";
     MDis = DataFolder + L"Disable.lst";
     DeleteFileIfExists(MLog);
+    // 5, 6. The stored place, size and choice, then a place on some monitor.
+    // The guard runs even when the settings could not be read, so that a
+    // half-applied position never leaves the window out of reach; the list
+    // then stays empty.
+    NativeWindowGeometry geometry(hwnd_);
+    const bool read = GuardHandler(hwnd_, [&] { ReadWindowSettings(SettingsFile(DataFolder), geometry, MName); });
+    EnsureWindowVisible(hwnd_);
+    if (!read) return;
+    // 7. The list.
+    LoadList();
+}
+
+void TmainForm::FormShow() {
+    if (!HasSwitch(CommandLineArguments(), kSilentSwitch)) return;
+    ShowWindow(hwnd_, SW_MINIMIZE);
+    Connect();
+    // As the user would close it: FormCloseQuery runs, then the application ends.
+    SendMessageW(hwnd_, WM_CLOSE, 0, 0);
+}
+
+bool TmainForm::FormCloseQuery() {
+    DeleteFileIfExists(MLog);
+    // A settings file that cannot be written is reported, and the close goes
+    // on: the old file stays as it was.
+    GuardHandler(hwnd_, [&] { WriteWindowSettings(SettingsFile(DataFolder), StoredWindowBounds(hwnd_), MName); });
+    return true;
+}
+
+void TmainForm::RequestClose() {
+    if (closing_) return;
+    if (!FormCloseQuery()) return;
+    closing_ = true;
+    if (ListForm) ListForm->CancelModal();
+    if (busy_ > 0) {
+        // A handler is waiting for a command: it finishes first, out of sight.
+        ShowWindow(hwnd_, SW_HIDE);
+        return;
+    }
+    DestroyWindow(hwnd_);
+}
+
+void TmainForm::RadioGroupClick() {
+    const int index = RadioGroup.ItemIndex();
+    if (index >= 0) MName = RadioGroup.Items()[static_cast<size_t>(index)];
+}
+
+void TmainForm::LoadList() {
+    BusyScope busy(*this);
+    RadioGroup.Clear();
+    const std::vector<std::wstring> names = wlan_.ListProfiles(MLog, ListBox);
+    RadioGroup.SetItems(names);
+    std::vector<std::wstring> hidden;
+    if (FileExists(MDis)) {
+        ListBox.LoadFromFile(MDis);
+        hidden = ListBox.Lines();
+    }
+    std::vector<std::wstring> shown = names;
+    RemoveHidden(shown, hidden);
+    if (shown != names) RadioGroup.SetItems(shown);
+    RadioGroup.SetItemIndex(LastIndexOf(RadioGroup.Items(), MName));
+}
+
+void TmainForm::Connect() {
+    BusyScope busy(*this);
+    // Copies: the user may pick another profile while the command runs.
+    const std::wstring capture = MLog, name = MName;
+    wlan_.Connect(capture, name, ListBox);
+}
+
+void TmainForm::DisConnect() {
+    BusyScope busy(*this);
+    wlan_.DisConnect();
+}
+
+void TmainForm::ReConnect() {
+    BusyScope busy(*this);
+    const std::wstring capture = MLog, name = MName;
+    wlan_.ReConnect(capture, name, ListBox);
+}
+
+void TmainForm::BtnListClick() {
+    BusyScope busy(*this);
+    if (ListForm && ListForm->ShowModal() == kModalOk && !closing_) LoadList();
+}
+
+LRESULT TmainForm::OnNotify(const NMHDR& header) {
+    if (header.code != NM_CUSTOMDRAW) return 0;
+    const auto& draw = reinterpret_cast<const NMCUSTOMDRAW&>(header);
+    if (GetParent(header.hwndFrom) == RadioGroup.Handle()) return RadioGroup.HandleCustomDraw(draw);
+    return CustomDrawButton(draw, Surface::Panel);
 }
 
 LRESULT TmainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -40,12 +211,72 @@ LRESULT TmainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_CREATE:
             FormCreate();
             return 0;
+        case WM_SHOWWINDOW:
+            if (wParam && !shown_) {
+                shown_ = true;
+                PostMessageW(hwnd_, kFormShowMessage, 0, 0);
+            }
+            break;
+        case kFormShowMessage:
+            FormShow();
+            return 0;
+        case WM_COMMAND: {
+            const auto control = reinterpret_cast<HWND>(lParam);
+            if (RadioGroup.HandleCommand(control, HIWORD(wParam))) return 0;
+            if (HIWORD(wParam) != BN_CLICKED) break;
+            switch (LOWORD(wParam)) {
+                case kConnectId: BtnConnectClick(); return 0;
+                case kReConnectId: BtnReConnectClick(); return 0;
+                case kDisConnectId: BtnDisConnectClick(); return 0;
+                case kListId: BtnListClick(); return 0;
+                default: break;
+            }
+            break;
+        }
+        case WM_NOTIFY:
+            return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+            return ControlColour(reinterpret_cast<HDC>(wParam), Surface::Window);
+        case WM_ERASEBKGND:
+            return EraseWithSurface(hwnd_, wParam, Surface::Window);
+        case WM_SIZE:
+            Layout();
+            return 0;
+        case WM_GETMINMAXINFO:
+            // Physical pixels at every DPI: the minimum also bounds stored sizes.
+            return SetMinimumSize(lParam, kMainMinWidth, kMainMinHeight);
+        case WM_DPICHANGED:
+            TakeSuggestedRect(hwnd_, lParam);
+            ApplyDpi(HIWORD(wParam));
+            return 0;
+        case WM_SETTINGCHANGE:
+            if (lParam && lstrcmpiW(reinterpret_cast<const wchar_t*>(lParam), L"intl") == 0) RefreshFormatSettings();
+            [[fallthrough]];
+        case WM_SYSCOLORCHANGE:
+        case WM_THEMECHANGED:
+            ResetThemeBrushes();
+            InvalidateRect(hwnd_, nullptr, TRUE);
+            RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+            break;
+        case WM_CLOSE:
+            RequestClose();
+            return 0;
+        case WM_QUERYENDSESSION:
+            // Windows asks before logging off or shutting down: the settings
+            // are written now, as at any close.
+            FormCloseQuery();
+            return TRUE;
+        case kFinishCloseMessage:
+            if (closing_ && busy_ == 0) DestroyWindow(hwnd_);
+            return 0;
         case WM_DESTROY:
             PostQuitMessage(0);
             return 0;
         default:
-            return DefWindowProcW(hwnd_, msg, wParam, lParam);
+            break;
     }
+    return DefWindowProcW(hwnd_, msg, wParam, lParam);
 }
 
 }  // namespace velnor

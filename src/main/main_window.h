@@ -7,7 +7,10 @@
 #include <string>
 
 #include "main/line_buffer.h"
+#include "main/wlan.h"
 #include "ui/base_window.h"
+#include "ui/dpi.h"
+#include "ui/radio_group.h"
 
 namespace velnor {
 
@@ -19,13 +22,61 @@ public:
     void Create(HINSTANCE instance);
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 
+    void LoadList();
+    void Connect();
+    void DisConnect();
+    void ReConnect();
+
+    // Marks a handler that may wait for a command. A close request that
+    // arrives meanwhile runs at once, but the window and the application end
+    // only when the last such handler has finished.
+    class BusyScope {
+    public:
+        explicit BusyScope(TmainForm& form);
+        ~BusyScope();
+        BusyScope(const BusyScope&) = delete;
+        BusyScope& operator=(const BusyScope&) = delete;
+
+    private:
+        TmainForm& form_;
+    };
+
     std::wstring MName;  // the chosen profile, exactly as parsed
     std::wstring MLog;   // the capture file
     std::wstring MDis;   // the hidden-profile list
-    LineBuffer ListBox;
+    LineBuffer ListBox;  // carries lines between files and the lists; never shown
 
 private:
     void FormCreate();
+    void FormShow();
+    bool FormCloseQuery();
+    void RadioGroupClick();
+    void BtnConnectClick() { Connect(); }
+    void BtnReConnectClick() { ReConnect(); }
+    void BtnDisConnectClick() { DisConnect(); }
+    void BtnListClick();
+
+    void CreateControls();
+    void Layout();
+    void ApplyDpi(UINT dpi);
+    void RequestClose();
+    LRESULT OnNotify(const NMHDR& header);
+
+    Wlan wlan_{RunCommand};
+    static void RunCommand(const Command& command);
+
+    TRadioGroup RadioGroup;
+    HWND Panel = nullptr;
+    HWND BtnConnect = nullptr;
+    HWND BtnReConnect = nullptr;
+    HWND BtnDisConnect = nullptr;
+    HWND BtnList = nullptr;
+
+    WindowFont font_;
+    UINT dpi_ = kDesignDpi;
+    int busy_ = 0;
+    bool closing_ = false;
+    bool shown_ = false;
 };
 
 // The one main window; assigned before its creation handler runs.

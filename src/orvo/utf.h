@@ -14,6 +14,11 @@ namespace velnor {
 std::wstring Utf8ToWide(std::string_view bytes);
 // Lone surrogates become U+FFFD.
 std::string WideToUtf8(std::wstring_view text);
+// Appends one code point (at most U+10FFFF) as UTF-8.
+void AppendUtf8(std::string& out, char32_t codePoint);
+
+// ASCII letters compared without regard to case, everything else exactly.
+bool EqualsIgnoringAsciiCase(std::wstring_view a, std::wstring_view b);
 
 // UTF-16 from raw bytes; a trailing odd byte becomes U+FFFD.
 std::wstring Utf16LeToWide(std::string_view bytes);

@@ -7,18 +7,11 @@
 #include <system_error>
 
 #include "orvo/errors.h"
+#include "orvo/utf.h"
 
 namespace velnor {
 namespace {
 
-wchar_t Fold(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
-
-bool EqualsNoCase(std::wstring_view a, std::wstring_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (Fold(a[i]) != Fold(b[i])) return false;
-    return true;
-}
 
 bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 
@@ -133,8 +126,8 @@ std::wstring BoolToText(bool value) { return value ? L"-1" : L"0"; }
 
 std::optional<bool> ParseBoolText(std::wstring_view text, const FormatSettings& settings) {
     if (const auto number = ParseFloatText(text, settings)) return *number != 0;
-    if (EqualsNoCase(text, L"true")) return true;
-    if (EqualsNoCase(text, L"false")) return false;
+    if (EqualsIgnoringAsciiCase(text, L"true")) return true;
+    if (EqualsIgnoringAsciiCase(text, L"false")) return false;
     return std::nullopt;
 }
 
@@ -196,7 +189,7 @@ std::optional<double> ParseFloatText(std::wstring_view text, const FormatSetting
                                    std::pair{L"INF", std::numeric_limits<double>::infinity()},
                                    std::pair{L"+INF", std::numeric_limits<double>::infinity()},
                                    std::pair{L"-INF", -std::numeric_limits<double>::infinity()}})
-            if (EqualsNoCase(text, word)) return value;
+            if (EqualsIgnoringAsciiCase(text, word)) return value;
         return std::nullopt;
     }
     const auto magnitude = Magnitude(*d);
@@ -308,7 +301,7 @@ std::wstring UnescapeText(std::wstring_view text) {
         out.reserve(s.size());
         size_t i = 0;
         while (i < s.size()) {
-            if (s[i] == L'&' && EqualsNoCase(std::wstring_view(s).substr(i, entity.size()), entity)) {
+            if (s[i] == L'&' && EqualsIgnoringAsciiCase(std::wstring_view(s).substr(i, entity.size()), entity)) {
                 out += replacement;
                 i += entity.size();
             } else {

@@ -9,24 +9,6 @@ namespace {
 
 const wchar_t* const kInvalidCharacter = L"文字エンコードとして無効なデータがあります";
 
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-}
-
 // Length of the valid UTF-8 sequence at i, or 0.
 size_t Utf8SequenceAt(std::string_view s, size_t i) {
     const auto b0 = static_cast<unsigned char>(s[i]);
@@ -97,14 +79,6 @@ DecodedXml FromUtf16(std::string_view s, bool bigEndian) {
     return r;
 }
 
-wchar_t Fold(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
-
-bool EqualsNoCase(std::wstring_view a, std::wstring_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (Fold(a[i]) != Fold(b[i])) return false;
-    return true;
-}
 
 }  // namespace
 
@@ -120,10 +94,10 @@ DecodedXml DecodeXmlBytes(std::string_view bytes) {
 
 std::optional<XmlEncoding> EncodingFromLabel(std::wstring_view label) {
     for (const wchar_t* name : {L"", L"utf-8", L"utf8"})
-        if (EqualsNoCase(label, name)) return XmlEncoding::Utf8;
+        if (EqualsIgnoringAsciiCase(label, name)) return XmlEncoding::Utf8;
     for (const wchar_t* name : {L"utf-16", L"utf-16le", L"ucs-2", L"unicode"})
-        if (EqualsNoCase(label, name)) return XmlEncoding::Utf16Le;
-    if (EqualsNoCase(label, L"utf-16be")) return XmlEncoding::Utf16Be;
+        if (EqualsIgnoringAsciiCase(label, name)) return XmlEncoding::Utf16Le;
+    if (EqualsIgnoringAsciiCase(label, L"utf-16be")) return XmlEncoding::Utf16Be;
     return std::nullopt;
 }
 

@@ -1,10 +1,14 @@
 #include "e2e/driver.h"
 
+#include <commctrl.h>
 #include <psapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 namespace velnor::e2e {
 
@@ -77,6 +81,174 @@ std::vector<HWND> Children(HWND parent) {
         },
         reinterpret_cast<LPARAM>(&out));
     return out;
+}
+
+std::vector<HWND> Radios(HWND window) {
+    std::vector<std::pair<LONG, HWND>> found;
+    for (HWND h : Children(window)) {
+        if (ClassOf(h) != L"Button" || (GetWindowLongPtrW(h, GWL_STYLE) & BS_TYPEMASK) != BS_AUTORADIOBUTTON) continue;
+        RECT r;
+        GetWindowRect(h, &r);
+        found.emplace_back(r.top, h);
+    }
+    std::stable_sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<HWND> out;
+    for (const auto& f : found) out.push_back(f.second);
+    return out;
+}
+
+std::vector<std::wstring> RadioTexts(HWND window) {
+    std::vector<std::wstring> out;
+    for (HWND h : Radios(window)) out.push_back(WindowText(h));
+    return out;
+}
+
+int CheckedRadio(HWND window) {
+    const auto radios = Radios(window);
+    for (size_t i = 0; i < radios.size(); ++i)
+        if (SendMessageW(radios[i], BM_GETCHECK, 0, 0) == BST_CHECKED) return static_cast<int>(i);
+    return -1;
+}
+
+HWND ButtonByText(HWND window, const std::wstring& text) {
+    for (HWND h : Children(window))
+        if (ClassOf(h) == L"Button" && WindowText(h) == text) return h;
+    return nullptr;
+}
+
+namespace {
+
+// Memory in the target process, for messages whose parameter points at a
+// structure.
+class RemoteMemory {
+public:
+    RemoteMemory(HANDLE process, size_t size)
+        : process_(process),
+          base_(static_cast<char*>(VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE))) {}
+    ~RemoteMemory() {
+        if (base_) VirtualFreeEx(process_, base_, 0, MEM_RELEASE);
+    }
+    RemoteMemory(const RemoteMemory&) = delete;
+    RemoteMemory& operator=(const RemoteMemory&) = delete;
+    bool Write(const void* data, size_t size, size_t offset = 0) {
+        SIZE_T done = 0;
+        return WriteProcessMemory(process_, base_ + offset, data, size, &done) && done == size;
+    }
+    bool Read(void* data, size_t size, size_t offset = 0) const {
+        SIZE_T done = 0;
+        return ReadProcessMemory(process_, base_ + offset, data, size, &done) && done == size;
+    }
+    char* At(size_t offset = 0) const { return base_ + offset; }
+
+private:
+    HANDLE process_;
+    char* base_;
+};
+
+struct ToolButton {
+    int command = 0;
+    BYTE state = 0;
+    std::wstring text;
+    int index = 0;
+};
+
+std::vector<ToolButton> ToolButtons(HANDLE process, HWND toolbar) {
+    std::vector<ToolButton> out;
+    const int n = static_cast<int>(SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0));
+    RemoteMemory m(process, sizeof(TBBUTTON) + 512);
+    for (int i = 0; i < n; ++i) {
+        SendMessageW(toolbar, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(m.At()));
+        TBBUTTON b{};
+        m.Read(&b, sizeof(b));
+        const LRESULT len =
+            SendMessageW(toolbar, TB_GETBUTTONTEXTW, b.idCommand, reinterpret_cast<LPARAM>(m.At(sizeof(TBBUTTON))));
+        std::wstring text(len > 0 ? static_cast<size_t>(len) : 0, L'\0');
+        if (len > 0) m.Read(text.data(), text.size() * sizeof(wchar_t), sizeof(TBBUTTON));
+        out.push_back({b.idCommand, b.fsState, text, i});
+    }
+    return out;
+}
+
+}  // namespace
+
+std::vector<std::wstring> ListItems(HANDLE process, HWND list) {
+    std::vector<std::wstring> out;
+    const int n = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    RemoteMemory m(process, sizeof(LVITEMW) + 2048);
+    for (int i = 0; i < n; ++i) {
+        LVITEMW item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = i;
+        item.cchTextMax = 1000;
+        item.pszText = reinterpret_cast<LPWSTR>(m.At(sizeof(LVITEMW)));
+        m.Write(&item, sizeof(item));
+        const LRESULT len = SendMessageW(list, LVM_GETITEMTEXTW, i, reinterpret_cast<LPARAM>(m.At()));
+        std::wstring text(static_cast<size_t>(len), L'\0');
+        if (len > 0) m.Read(text.data(), text.size() * sizeof(wchar_t), sizeof(LVITEMW));
+        out.push_back(text);
+    }
+    return out;
+}
+
+std::vector<bool> ListTicks(HWND list) {
+    std::vector<bool> out;
+    const int n = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < n; ++i) {
+        const LRESULT state = SendMessageW(list, LVM_GETITEMSTATE, i, LVIS_STATEIMAGEMASK);
+        out.push_back(((state & LVIS_STATEIMAGEMASK) >> 12) == 2);
+    }
+    return out;
+}
+
+bool SetListTick(HANDLE process, HWND list, int index, bool ticked) {
+    RemoteMemory m(process, sizeof(LVITEMW));
+    LVITEMW item{};
+    item.stateMask = LVIS_STATEIMAGEMASK;
+    item.state = INDEXTOSTATEIMAGEMASK(ticked ? 2 : 1);
+    m.Write(&item, sizeof(item));
+    return SendMessageW(list, LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(m.At())) != 0;
+}
+
+std::vector<std::wstring> ToolButtonTexts(HANDLE process, HWND toolbar) {
+    std::vector<std::wstring> out;
+    for (const auto& b : ToolButtons(process, toolbar)) out.push_back(b.text);
+    return out;
+}
+
+bool ToolButtonEnabled(HANDLE process, HWND toolbar, const std::wstring& caption) {
+    for (const auto& b : ToolButtons(process, toolbar))
+        if (b.text == caption) return (b.state & TBSTATE_ENABLED) != 0;
+    return false;
+}
+
+bool ClickToolButton(HANDLE process, HWND toolbar, const std::wstring& caption) {
+    for (const auto& b : ToolButtons(process, toolbar)) {
+        if (b.text != caption) continue;
+        RemoteMemory m(process, sizeof(RECT));
+        SendMessageW(toolbar, TB_GETITEMRECT, b.index, reinterpret_cast<LPARAM>(m.At()));
+        RECT r{};
+        m.Read(&r, sizeof(r));
+        const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        PostMessageW(toolbar, WM_MOUSEMOVE, 0, at);
+        PostMessageW(toolbar, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageW(toolbar, WM_LBUTTONUP, 0, at);
+        return true;
+    }
+    return false;
+}
+
+void Shot(HWND window, const std::wstring& name) {
+    wchar_t dir[MAX_PATH] = {};
+    if (!GetEnvironmentVariableW(L"VELNOR_SHOT_DIR", dir, MAX_PATH)) return;
+    RECT r;
+    GetWindowRect(window, &r);
+    char text[96];
+    const int n = snprintf(text, sizeof text, "%ld %ld %ld %ld\n", std::max<long>(0, r.left), std::max<long>(0, r.top),
+                           r.right - std::max<long>(0, r.left), r.bottom - std::max<long>(0, r.top));
+    const std::wstring base = std::wstring(dir) + L"\\" + name;
+    WriteFile(base + L".tmp", std::string(text, static_cast<size_t>(n)));
+    MoveFileExW((base + L".tmp").c_str(), (base + L".req").c_str(), MOVEFILE_REPLACE_EXISTING);
+    WaitFor([&] { return GetFileAttributesW((base + L".req").c_str()) == INVALID_FILE_ATTRIBUTES; }, 10000);
 }
 
 std::vector<std::wstring> ModulePaths(HANDLE process) {
@@ -165,6 +337,11 @@ bool DirectoryExists(const std::wstring& path) {
 void WriteFile(const std::wstring& path, const std::string& bytes) {
     std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
     out << bytes;
+}
+
+std::string ReadFile(const std::wstring& path) {
+    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 void RemoveTree(const std::wstring& path) {

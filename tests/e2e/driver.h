@@ -24,6 +24,29 @@ std::vector<HWND> TopWindows(DWORD pid);
 HWND FindTopWindow(DWORD pid, const std::wstring& cls, bool visibleOnly = true);
 std::vector<HWND> Children(HWND parent);
 
+// The radio buttons among a window's descendants, top to bottom.
+std::vector<HWND> Radios(HWND window);
+std::vector<std::wstring> RadioTexts(HWND window);
+// The index of the checked radio button, or -1.
+int CheckedRadio(HWND window);
+// The descendant push button with that caption.
+HWND ButtonByText(HWND window, const std::wstring& text);
+
+// A list view with tick boxes in another process.
+std::vector<std::wstring> ListItems(HANDLE process, HWND list);
+std::vector<bool> ListTicks(HWND list);
+bool SetListTick(HANDLE process, HWND list, int index, bool ticked);
+
+// Clicks the tool bar button with that caption as the mouse would.
+bool ClickToolButton(HANDLE process, HWND toolbar, const std::wstring& caption);
+bool ToolButtonEnabled(HANDLE process, HWND toolbar, const std::wstring& caption);
+std::vector<std::wstring> ToolButtonTexts(HANDLE process, HWND toolbar);
+
+// Asks the screenshot watcher of the test run for a picture of the window,
+// saved as NAME.png in the run's screenshot folder. Without a watcher
+// (VELNOR_SHOT_DIR unset) nothing happens.
+void Shot(HWND window, const std::wstring& name);
+
 // Loaded module paths of a process.
 std::vector<std::wstring> ModulePaths(HANDLE process);
 
@@ -61,6 +84,7 @@ private:
 bool FileExists(const std::wstring& path);
 bool DirectoryExists(const std::wstring& path);
 void WriteFile(const std::wstring& path, const std::string& bytes);
+std::string ReadFile(const std::wstring& path);
 void RemoveTree(const std::wstring& path);
 std::wstring AppDataFolder();
 

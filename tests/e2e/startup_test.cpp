@@ -2,43 +2,12 @@
 // the single-instance guard, the theme, the manifest and the first show.
 #include <gtest/gtest.h>
 
-#include "e2e/driver.h"
-#include "support/netsh_sim.h"
+#include "e2e/fixture.h"
 
 namespace velnor::e2e {
 namespace {
 
-// Each test gets a fresh folder holding its own copy of the program and its
-// own simulator scenario, and leaves the per-user data folder as it found it:
-// absent.
-class StartupTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        work = L"C:\\velnor-e2e\\" + std::wstring(info->name(), info->name() + strlen(info->name()));
-        RemoveTree(work);
-        CreateDirectoryW(L"C:\\velnor-e2e", nullptr);
-        CreateDirectoryW(work.c_str(), nullptr);
-        app = work + L"\\app";
-        CreateDirectoryW(app.c_str(), nullptr);
-        exe = app + L"\\velnor.exe";
-        ASSERT_TRUE(CopyFileW(BuiltProgram().c_str(), exe.c_str(), FALSE)) << "velnor.exe not built";
-        sim = std::make_unique<test::NetshSim>(work + L"\\sim");
-        sim->SetState({L"profile=Home"});
-        RemoveTree(OrvoFolder());
-    }
-    void TearDown() override {
-        sim.reset();
-        RemoveTree(OrvoFolder());
-        RemoveTree(work);
-    }
-
-    static std::wstring OrvoFolder() { return AppDataFolder() + L"\\Orvo Project"; }
-    static std::wstring UserDataFolder() { return OrvoFolder() + L"\\Velnor\\"; }
-
-    std::wstring work, app, exe;
-    std::unique_ptr<test::NetshSim> sim;
-};
+using StartupTest = AppTest;
 
 // A leftover capture file shows which folder the program took as its data
 // folder: the main window deletes it there as it is created.
@@ -121,7 +90,9 @@ TEST_F(StartupTest, TheTwoWindowsExistWithTheirClassesAndTheEditorStaysHidden) {
     EXPECT_EQ(WindowText(editor), L"Velnor");
     // Nothing but these two (and no message box) is shown.
     for (HWND h : TopWindows(p.Pid()))
-        if (IsWindowVisible(h)) EXPECT_EQ(h, main) << "unexpected window of class " << ClassOf(h).size();
+        if (IsWindowVisible(h)) {
+            EXPECT_EQ(h, main) << "unexpected window";
+        }
     EXPECT_EQ(p.Close(), 0);
 }
 

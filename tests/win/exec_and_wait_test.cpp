@@ -47,7 +47,7 @@ protected:
 };
 
 TEST_F(ExecAndWaitTest, AProgramThatCannotStartReturnsACodeOf32OrLessAtOnce) {
-    for (const std::wstring file : {dir.File(L"missing.exe"), std::wstring(L"Z:\\no\\such\\folder\\x.exe")}) {
+    for (const std::wstring& file : {dir.File(L"missing.exe"), std::wstring(L"Z:\\no\\such\\folder\\x.exe")}) {
         const int code = ExecAndWait(nullptr, file, L"", L"", SW_HIDE);
         EXPECT_LE(static_cast<unsigned>(code), 32u);
     }

@@ -1,0 +1,39 @@
+// The main window's place, size and chosen profile in "Velnor.xml", section
+// "/Window": keys Left, Top, Width, Height (integers, outer rectangle in
+// screen pixels) and SSID (the profile name).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "orvo/placement.h"
+
+namespace velnor {
+
+inline constexpr std::int32_t kMainMinWidth = 350;
+inline constexpr std::int32_t kMainMinHeight = 300;
+
+// What the read sequence needs of the window: its current bounds, and setters
+// that move it at once.
+class WindowGeometry {
+public:
+    virtual ~WindowGeometry() = default;
+    virtual Bounds Current() const = 0;
+    virtual void SetTop(std::int32_t top) = 0;
+    virtual void SetLeft(std::int32_t left) = 0;
+    virtual void SetWidth(std::int32_t width) = 0;
+    virtual void SetHeight(std::int32_t height) = 0;
+};
+
+std::wstring SettingsFile(const std::wstring& dataFolder);
+
+// Applies Top, Left, Width (at least 350), Height (at least 300) and SSID, in
+// that order, each defaulting to the current value. An error ends the
+// sequence; the values applied before it stay. Nothing is written.
+void ReadWindowSettings(const std::wstring& file, WindowGeometry& window, std::wstring& name);
+
+// Writes Left, Top, Width, Height and SSID, then the file. On an error the
+// file keeps its earlier content.
+void WriteWindowSettings(const std::wstring& file, const Bounds& bounds, const std::wstring& name);
+
+}  // namespace velnor

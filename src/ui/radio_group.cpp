@@ -1,0 +1,121 @@
+#include "ui/radio_group.h"
+
+#include <algorithm>
+
+#include "ui/container.h"
+#include "ui/dpi.h"
+
+namespace velnor {
+namespace {
+
+constexpr int kFirstButtonId = 1000;
+
+}  // namespace
+
+void TRadioGroup::Create(HWND parent, int id, std::function<void()> onClick) {
+    onClick_ = std::move(onClick);
+    group_ = CreateContainer(parent, id, Surface::Window);
+}
+
+void TRadioGroup::Clear() { SetItems({}); }
+
+void TRadioGroup::SetItems(const std::vector<std::wstring>& items) {
+    for (HWND b : buttons_) DestroyWindow(b);
+    buttons_.clear();
+    items_ = items;
+    index_ = -1;
+    for (size_t i = 0; i < items_.size(); ++i) buttons_.push_back(MakeButton(i));
+    Layout();
+}
+
+void TRadioGroup::Add(const std::wstring& text) {
+    items_.push_back(text);
+    buttons_.push_back(MakeButton(items_.size() - 1));
+    Layout();
+}
+
+void TRadioGroup::Delete(int index) {
+    if (index < 0 || index >= Count()) return;
+    DestroyWindow(buttons_[static_cast<size_t>(index)]);
+    buttons_.erase(buttons_.begin() + index);
+    items_.erase(items_.begin() + index);
+    if (index_ == index) index_ = -1;
+    else if (index_ > index) --index_;
+    Renumber();
+    Layout();
+}
+
+void TRadioGroup::SetItemIndex(int index) {
+    if (index < -1 || index >= Count()) index = -1;
+    if (index == index_) return;
+    index_ = index;
+    Check(index);
+    if (index >= 0 && onClick_) onClick_();
+}
+
+bool TRadioGroup::HandleCommand(HWND control, WORD code) {
+    for (size_t i = 0; i < buttons_.size(); ++i) {
+        if (buttons_[i] != control) continue;
+        if (code == BN_CLICKED && SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED)
+            SetItemIndex(static_cast<int>(i));
+        return true;
+    }
+    return false;
+}
+
+LRESULT TRadioGroup::HandleCustomDraw(const NMCUSTOMDRAW& draw) const {
+    return CustomDrawButton(draw, Surface::Window);
+}
+
+void TRadioGroup::Check(int index) {
+    for (size_t i = 0; i < buttons_.size(); ++i)
+        SendMessageW(buttons_[i], BM_SETCHECK, static_cast<int>(i) == index ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+HWND TRadioGroup::MakeButton(size_t index) {
+    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(group_, GWLP_HINSTANCE));
+    DWORD style = WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON;
+    // The first button opens the group and is its tab stop.
+    if (index == 0) style |= WS_GROUP | WS_TABSTOP;
+    HWND b = CreateWindowExW(0, L"BUTTON", items_[index].c_str(), style, 0, 0, 0, 0, group_,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstButtonId + index)), instance, nullptr);
+    if (font_) SendMessageW(b, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    return b;
+}
+
+void TRadioGroup::Renumber() {
+    for (size_t i = 0; i < buttons_.size(); ++i) {
+        SetWindowLongPtrW(buttons_[i], GWLP_ID, static_cast<LONG_PTR>(kFirstButtonId + i));
+        LONG_PTR style = GetWindowLongPtrW(buttons_[i], GWL_STYLE) & ~(WS_GROUP | WS_TABSTOP);
+        if (i == 0) style |= WS_GROUP | WS_TABSTOP;
+        SetWindowLongPtrW(buttons_[i], GWL_STYLE, style);
+    }
+}
+
+void TRadioGroup::Layout() {
+    if (!group_) return;
+    RECT r;
+    GetClientRect(group_, &r);
+    const UINT dpi = DpiOf(group_);
+    const int margin = Scale(8, dpi);
+    const int n = static_cast<int>(buttons_.size());
+    if (n == 0) return;
+    const int height = r.bottom - r.top - 2 * margin;
+    HDWP batch = BeginDeferWindowPos(n);
+    for (int i = 0; i < n; ++i) {
+        // Buttons share the height evenly, in item order.
+        const int top = margin + MulDiv(height, i, n);
+        const int bottom = margin + MulDiv(height, i + 1, n);
+        batch = DeferWindowPos(batch, buttons_[static_cast<size_t>(i)], nullptr, margin, top,
+                               std::max(0, static_cast<int>(r.right) - 2 * margin), bottom - top,
+                               SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    EndDeferWindowPos(batch);
+}
+
+void TRadioGroup::SetFont(HFONT font) {
+    font_ = font;
+    for (HWND b : buttons_) SendMessageW(b, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+}
+
+}  // namespace velnor

@@ -1,0 +1,56 @@
+// One column of radio buttons with an item list and a selection, realised as
+// standard auto radio buttons in a container.
+//
+// Rules the windows rely on: removing all items selects none; adding or
+// deleting items never fires the click handler; selecting an item in code
+// fires it exactly when that item was not selected already; a click on the
+// selected button, or on the empty area, fires nothing.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ui/theme_paint.h"
+
+namespace velnor {
+
+class TRadioGroup {
+public:
+    void Create(HWND parent, int id, std::function<void()> onClick);
+    HWND Handle() const { return group_; }
+
+    void Clear();
+    void Add(const std::wstring& text);
+    void Delete(int index);
+    // Replaces all items at once; the selection becomes none, nothing fires.
+    void SetItems(const std::vector<std::wstring>& items);
+    int Count() const { return static_cast<int>(items_.size()); }
+    const std::vector<std::wstring>& Items() const { return items_; }
+
+    int ItemIndex() const { return index_; }
+    void SetItemIndex(int index);
+
+    // A notification from one of the group's buttons; true when it was ours.
+    bool HandleCommand(HWND control, WORD code);
+    LRESULT HandleCustomDraw(const NMCUSTOMDRAW& draw) const;
+
+    void Layout();
+    void SetFont(HFONT font);
+
+private:
+    HWND MakeButton(size_t index);
+    void Renumber();
+    void Check(int index);
+
+    HWND group_ = nullptr;
+    std::vector<HWND> buttons_;
+    std::vector<std::wstring> items_;
+    int index_ = -1;
+    HFONT font_ = nullptr;
+    std::function<void()> onClick_;
+};
+
+}  // namespace velnor

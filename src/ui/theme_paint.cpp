@@ -1,0 +1,202 @@
+#include "ui/theme_paint.h"
+
+#include <algorithm>
+#include <string>
+
+#include "ui/dpi.h"
+#include "ui/theme.h"
+
+namespace velnor {
+namespace {
+
+struct Brushes {
+    HBRUSH window = nullptr;
+    HBRUSH panel = nullptr;
+};
+
+Brushes& Cache() {
+    static Brushes brushes;
+    return brushes;
+}
+
+bool HighContrast() {
+    HIGHCONTRASTW hc{};
+    hc.cbSize = sizeof(hc);
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(hc), &hc, 0) && (hc.dwFlags & HCF_HIGHCONTRASTON);
+}
+
+class GdiObject {
+public:
+    explicit GdiObject(HGDIOBJ object) : object_(object) {}
+    ~GdiObject() {
+        if (object_) DeleteObject(object_);
+    }
+    GdiObject(const GdiObject&) = delete;
+    GdiObject& operator=(const GdiObject&) = delete;
+    HGDIOBJ get() const { return object_; }
+
+private:
+    HGDIOBJ object_;
+};
+
+class Selected {
+public:
+    Selected(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
+    ~Selected() { SelectObject(dc_, old_); }
+    Selected(const Selected&) = delete;
+    Selected& operator=(const Selected&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ old_;
+};
+
+COLORREF Mix(COLORREF a, COLORREF b, int percentOfB) {
+    auto part = [&](int shift) {
+        const int x = (a >> shift) & 0xFF, y = (b >> shift) & 0xFF;
+        return ((x * (100 - percentOfB) + y * percentOfB) / 100) & 0xFF;
+    };
+    return RGB(part(0), part(8), part(16));
+}
+
+std::wstring TextOf(HWND h) {
+    const int n = GetWindowTextLengthW(h);
+    std::wstring s(static_cast<size_t>(n) + 1, L'\0');
+    GetWindowTextW(h, s.data(), n + 1);
+    s.resize(static_cast<size_t>(n));
+    return s;
+}
+
+bool ShowFocus(HWND h) {
+    return !(SendMessageW(h, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS);
+}
+
+void DrawPushButton(const NMCUSTOMDRAW& d, const Theme& t) {
+    const HWND h = d.hdr.hwndFrom;
+    const UINT dpi = DpiOf(h);
+    const bool disabled = d.uItemState & CDIS_DISABLED;
+    const bool pressed = d.uItemState & CDIS_SELECTED;
+    const bool hot = d.uItemState & CDIS_HOT;
+    const bool focused = d.uItemState & CDIS_FOCUS;
+    RECT r = d.rc;
+    FillRect(d.hdc, &r, SurfaceBrush(Surface::Panel));
+    const int inset = Scale(2, dpi);
+    InflateRect(&r, -inset, -inset);
+    COLORREF face = pressed ? t.buttonPressed : hot ? t.buttonHot : t.button;
+    if (disabled) face = Mix(t.button, t.panel, 60);
+    const COLORREF edge = disabled ? Mix(t.border, t.panel, 60) : (focused || hot) ? t.accent : t.border;
+    GdiObject brush(CreateSolidBrush(face));
+    GdiObject pen(CreatePen(PS_SOLID, focused ? Scale(2, dpi) : std::max(1, Scale(1, dpi)), edge));
+    {
+        Selected b(d.hdc, brush.get());
+        Selected p(d.hdc, pen.get());
+        const int round = Scale(6, dpi);
+        RoundRect(d.hdc, r.left, r.top, r.right, r.bottom, round, round);
+    }
+    SetBkMode(d.hdc, TRANSPARENT);
+    SetTextColor(d.hdc, disabled ? Mix(t.text, t.panel, 55) : t.text);
+    Selected f(d.hdc, reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)));
+    std::wstring text = TextOf(h);
+    RECT tr = r;
+    if (pressed) OffsetRect(&tr, 0, std::max(1, Scale(1, dpi)));
+    DrawTextW(d.hdc, text.c_str(), static_cast<int>(text.size()), &tr, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    if (focused && ShowFocus(h)) {
+        RECT fr = r;
+        InflateRect(&fr, -Scale(3, dpi), -Scale(3, dpi));
+        SetTextColor(d.hdc, t.text);
+        DrawFocusRect(d.hdc, &fr);
+    }
+}
+
+void DrawRadioButton(const NMCUSTOMDRAW& d, const Theme& t, Surface surface) {
+    const HWND h = d.hdr.hwndFrom;
+    const UINT dpi = DpiOf(h);
+    const bool disabled = d.uItemState & CDIS_DISABLED;
+    const bool hot = d.uItemState & CDIS_HOT;
+    const bool pressed = d.uItemState & CDIS_SELECTED;
+    const bool focused = d.uItemState & CDIS_FOCUS;
+    const bool checked = SendMessageW(h, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    RECT r = d.rc;
+    FillRect(d.hdc, &r, SurfaceBrush(surface));
+    const int size = Scale(13, dpi);
+    const int top = r.top + (r.bottom - r.top - size) / 2;
+    RECT circle{r.left + Scale(1, dpi), top, r.left + Scale(1, dpi) + size, top + size};
+    const COLORREF ring = disabled ? Mix(t.border, t.window, 60) : (hot || focused || checked) ? t.accent : t.border;
+    const COLORREF fill = pressed ? t.buttonPressed : hot ? t.buttonHot : t.panel;
+    {
+        GdiObject brush(CreateSolidBrush(fill));
+        GdiObject pen(CreatePen(PS_SOLID, std::max(1, Scale(1, dpi)), ring));
+        Selected b(d.hdc, brush.get());
+        Selected p(d.hdc, pen.get());
+        Ellipse(d.hdc, circle.left, circle.top, circle.right, circle.bottom);
+    }
+    if (checked) {
+        const int dot = size * 5 / 13;
+        const int cx = (circle.left + circle.right) / 2, cy = (circle.top + circle.bottom) / 2;
+        GdiObject brush(CreateSolidBrush(disabled ? Mix(t.accent, t.window, 60) : t.accent));
+        Selected b(d.hdc, brush.get());
+        Selected p(d.hdc, GetStockObject(NULL_PEN));
+        Ellipse(d.hdc, cx - dot / 2, cy - dot / 2, cx - dot / 2 + dot + 1, cy - dot / 2 + dot + 1);
+    }
+    SetBkMode(d.hdc, TRANSPARENT);
+    SetTextColor(d.hdc, disabled ? Mix(t.text, t.window, 55) : t.text);
+    Selected f(d.hdc, reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)));
+    const std::wstring text = TextOf(h);
+    RECT tr{circle.right + Scale(5, dpi), r.top, r.right, r.bottom};
+    RECT measured = tr;
+    DrawTextW(d.hdc, text.c_str(), static_cast<int>(text.size()), &measured,
+              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
+    DrawTextW(d.hdc, text.c_str(), static_cast<int>(text.size()), &tr,
+              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    if (focused && ShowFocus(h)) {
+        const int height = measured.bottom - measured.top;
+        RECT fr{tr.left - Scale(2, dpi), (r.top + r.bottom - height) / 2 - 1,
+                std::min<LONG>(measured.right, tr.right) + Scale(2, dpi), (r.top + r.bottom + height) / 2 + 1};
+        SetTextColor(d.hdc, t.text);
+        DrawFocusRect(d.hdc, &fr);
+    }
+}
+
+}  // namespace
+
+bool ThemeActive() { return CurrentTheme() && !HighContrast(); }
+
+HBRUSH SurfaceBrush(Surface surface) {
+    if (!ThemeActive()) return GetSysColorBrush(COLOR_BTNFACE);
+    Brushes& c = Cache();
+    const Theme& t = *CurrentTheme();
+    if (!c.window) c.window = CreateSolidBrush(t.window);
+    if (!c.panel) c.panel = CreateSolidBrush(t.panel);
+    return surface == Surface::Window ? c.window : c.panel;
+}
+
+COLORREF TextColour() { return ThemeActive() ? CurrentTheme()->text : GetSysColor(COLOR_BTNTEXT); }
+
+void ResetThemeBrushes() {
+    Brushes& c = Cache();
+    if (c.window) DeleteObject(c.window);
+    if (c.panel) DeleteObject(c.panel);
+    c = {};
+}
+
+LRESULT CustomDrawButton(const NMCUSTOMDRAW& draw, Surface surface) {
+    if (!ThemeActive() || draw.dwDrawStage != CDDS_PREPAINT) return CDRF_DODEFAULT;
+    const LONG_PTR type = GetWindowLongPtrW(draw.hdr.hwndFrom, GWL_STYLE) & BS_TYPEMASK;
+    if (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON) {
+        DrawPushButton(draw, *CurrentTheme());
+        return CDRF_SKIPDEFAULT;
+    }
+    if (type == BS_AUTORADIOBUTTON || type == BS_RADIOBUTTON) {
+        DrawRadioButton(draw, *CurrentTheme(), surface);
+        return CDRF_SKIPDEFAULT;
+    }
+    return CDRF_DODEFAULT;
+}
+
+LRESULT ControlColour(HDC dc, Surface surface) {
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, TextColour());
+    return reinterpret_cast<LRESULT>(SurfaceBrush(surface));
+}
+
+}  // namespace velnor

@@ -1,0 +1,28 @@
+// Painting with the program's theme through the standard hooks: background
+// brushes for WM_CTLCOLOR* and NM_CUSTOMDRAW for push buttons and radio
+// buttons. Under high contrast, or without a theme, the system draws.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+namespace velnor {
+
+enum class Surface { Window, Panel };
+
+// True when the theme paints; false under high contrast or without a theme.
+bool ThemeActive();
+
+HBRUSH SurfaceBrush(Surface surface);
+COLORREF TextColour();
+
+// Drops cached brushes, after the theme or the system colours changed.
+void ResetThemeBrushes();
+
+// Handles NM_CUSTOMDRAW of a BUTTON (push or radio) drawn on `surface`.
+LRESULT CustomDrawButton(const NMCUSTOMDRAW& draw, Surface surface);
+
+// Handles WM_CTLCOLORSTATIC and WM_CTLCOLORBTN for a control on `surface`.
+LRESULT ControlColour(HDC dc, Surface surface);
+
+}  // namespace velnor

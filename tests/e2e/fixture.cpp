@@ -1,0 +1,46 @@
+#include "e2e/fixture.h"
+
+#include <cstring>
+
+namespace velnor::e2e {
+
+void AppTest::SetUp() {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    const std::string name = std::string(info->test_suite_name()) + "." + info->name();
+    work = L"C:\\velnor-e2e\\" + std::wstring(name.begin(), name.end());
+    RemoveTree(work);
+    CreateDirectoryW(L"C:\\velnor-e2e", nullptr);
+    CreateDirectoryW(work.c_str(), nullptr);
+    app = work + L"\\app";
+    CreateDirectoryW(app.c_str(), nullptr);
+    exe = app + L"\\velnor.exe";
+    ASSERT_TRUE(CopyFileW(BuiltProgram().c_str(), exe.c_str(), FALSE)) << "velnor.exe not built";
+    sim = std::make_unique<test::NetshSim>(work + L"\\sim");
+    sim->SetState({L"profile=Home"});
+    RemoveTree(OrvoFolder());
+}
+
+void AppTest::TearDown() {
+    sim.reset();
+    RemoveTree(OrvoFolder());
+    RemoveTree(work);
+}
+
+std::vector<std::wstring> AppTest::Journal() const {
+    std::vector<std::wstring> out;
+    for (const auto& c : sim->Commands()) {
+        const size_t connect = c.find(L"wlan connect name=");
+        if (c.find(L"show profile") != std::wstring::npos) out.push_back(L"show profile");
+        else if (c.find(L"show interface") != std::wstring::npos) out.push_back(L"show interface");
+        else if (c.find(L"disconnect") != std::wstring::npos) out.push_back(L"disconnect");
+        else if (connect != std::wstring::npos) out.push_back(L"connect " + c.substr(connect + 18));
+        else out.push_back(c);
+    }
+    return out;
+}
+
+bool AppTest::WaitForJournal(size_t count, DWORD timeoutMs) const {
+    return WaitFor([&] { return sim->Commands().size() >= count; }, timeoutMs);
+}
+
+}  // namespace velnor::e2e

@@ -1,0 +1,278 @@
+// The list editor driven from outside: its items and ticks, OK and Cancel,
+// and what they do to "Disable.lst" and to the main window.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include "e2e/fixture.h"
+#include "orvo/utf.h"
+
+namespace velnor::e2e {
+namespace {
+
+using Names = std::vector<std::wstring>;
+using Ticks = std::vector<bool>;
+
+class ListEditorTest : public AppTest {
+protected:
+    void Open() {
+        program = Start();
+        main = program->MainWindow();
+        ASSERT_NE(main, nullptr);
+        OpenEditor();
+    }
+    // Presses リスト編集 and waits for the editor with its list filled.
+    void OpenEditor() {
+        PostMessageW(ButtonByText(main, L"リスト編集"), BM_CLICK, 0, 0);
+        editor = nullptr;
+        ASSERT_TRUE(WaitFor([&] { return (editor = FindTopWindow(program->Pid(), L"TListForm")) != nullptr; }));
+        list = nullptr;
+        toolbar = nullptr;
+        for (HWND h : Children(editor)) {
+            if (ClassOf(h) == L"SysListView32") list = h;
+            if (ClassOf(h) == L"ToolbarWindow32") toolbar = h;
+        }
+        ASSERT_NE(list, nullptr);
+        ASSERT_NE(toolbar, nullptr);
+    }
+    // Finds the editor once it is shown after an error box.
+    void OpenEditorAfterError() {
+        editor = nullptr;
+        ASSERT_TRUE(WaitFor([&] { return (editor = FindTopWindow(program->Pid(), L"TListForm")) != nullptr; }));
+        for (HWND h : Children(editor)) {
+            if (ClassOf(h) == L"SysListView32") list = h;
+            if (ClassOf(h) == L"ToolbarWindow32") toolbar = h;
+        }
+        ASSERT_NE(list, nullptr);
+    }
+    Names Items() const { return ListItems(program->Process(), list); }
+    void Tick(int index, bool ticked) { ASSERT_TRUE(SetListTick(program->Process(), list, index, ticked)); }
+    // Presses a tool button and waits for the editor to close.
+    bool Press(const wchar_t* caption) {
+        if (!ClickToolButton(program->Process(), toolbar, caption)) return false;
+        return WaitFor([&] { return !IsWindowVisible(editor); }, 10000);
+    }
+    std::string HiddenFile() const { return ReadFile(File(L"Disable.lst")); }
+
+    std::unique_ptr<Program> program;
+    HWND main = nullptr, editor = nullptr, list = nullptr, toolbar = nullptr;
+};
+
+TEST_F(ListEditorTest, LooksAsDesignedAndIsModal) {
+    sim->SetState({L"profile=Home", L"profile=自宅"});
+    Open();
+    EXPECT_EQ(WindowText(editor), L"Velnor");
+    const LONG_PTR style = GetWindowLongPtrW(editor, GWL_STYLE);
+    EXPECT_FALSE(style & WS_SYSMENU);  // no title-bar buttons at all
+    EXPECT_TRUE(style & WS_THICKFRAME);
+    EXPECT_TRUE(GetWindowLongPtrW(editor, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+    EXPECT_EQ(ToolButtonTexts(program->Process(), toolbar), (Names{L"OK", L"Cancel"}));
+    EXPECT_FALSE(IsWindowEnabled(main));
+    // The tooltip of the list.
+    bool tip = false;
+    for (HWND h : TopWindows(program->Pid())) {
+        if (ClassOf(h) != L"tooltips_class32" || GetWindow(h, GW_OWNER) != editor) continue;
+        const auto count = SendMessageW(h, TTM_GETTOOLCOUNT, 0, 0);
+        tip = tip || count > 0;
+    }
+    EXPECT_TRUE(tip);
+    RECT r;
+    GetWindowRect(editor, &r);
+    EXPECT_GE(r.right - r.left, 300);
+    EXPECT_GE(r.bottom - r.top, 300);
+    Shot(editor, L"list-editor");
+    EXPECT_TRUE(Press(L"Cancel"));
+    EXPECT_TRUE(IsWindowEnabled(main));
+    EXPECT_EQ(GetForegroundWindow(), main);
+    EXPECT_EQ(program->Close(), 0);
+}
+
+TEST_F(ListEditorTest, WithoutAFileNothingIsTickedAndOkCreatesIt) {
+    sim->SetState({L"profile=Home", L"profile=Work"});
+    Open();
+    EXPECT_EQ(Items(), (Names{L" Home", L" Work"}));
+    EXPECT_EQ(ListTicks(list), (Ticks{false, false}));
+    EXPECT_FALSE(FileExists(File(L"Disable.lst")));
+    EXPECT_TRUE(Press(L"OK"));
+    EXPECT_TRUE(FileExists(File(L"Disable.lst")));
+    EXPECT_EQ(HiddenFile(), "");
+    EXPECT_EQ(program->Close(), 0);
+}
+
+TEST_F(ListEditorTest, TickedNamesAreHiddenAfterOkAndShownAgainWhenCleared) {
+    sim->SetState({L"profile=Home", L"profile=自宅", L"profile=Work"});
+    Open();
+    Tick(1, true);
+    Tick(2, true);
+    const size_t before = sim->Commands().size();
+    EXPECT_TRUE(Press(L"OK"));
+    // The file in the ANSI code page, CR LF after every line; the main window
+    // lists again without the hidden names.
+    EXPECT_EQ(HiddenFile(), " \x8E\xA9\x91\xEE\r\n Work\r\n");
+    ASSERT_TRUE(WaitFor([&] { return RadioTexts(main) == Names{L" Home"}; }));
+    EXPECT_EQ(sim->Commands().size(), before + 1);
+
+    OpenEditor();
+    EXPECT_EQ(ListTicks(list), (Ticks{false, true, true}));
+    Tick(1, false);
+    Tick(2, false);
+    EXPECT_TRUE(Press(L"OK"));
+    EXPECT_EQ(HiddenFile(), "");
+    ASSERT_TRUE(WaitFor([&] { return RadioTexts(main).size() == 3; }));
+    EXPECT_EQ(program->Close(), 0);
+}
+
+TEST_F(ListEditorTest, ANameListedTwiceIsTickedTwiceAndOneTickStillHidesBoth) {
+    sim->SetState({L"profile=Home", L"profile=Work", L"adapters=2"});
+    WriteFile(File(L"Disable.lst"), " Home\r\n");
+    Open();
+    EXPECT_EQ(Items(), (Names{L" Home", L" Work", L" Home", L" Work"}));
+    EXPECT_EQ(ListTicks(list), (Ticks{true, false, true, false}));
+    Tick(0, false);
+    EXPECT_TRUE(Press(L"OK"));
+    EXPECT_EQ(HiddenFile(), " Home\r\n");
+    ASSERT_TRUE(WaitFor([&] { return RadioTexts(main) == Names{L" Work", L" Work"}; }));
+    EXPECT_EQ(program->Close(), 0);
+}
+
+TEST_F(ListEditorTest, NamesThatMatchNothingAreNotTickedAndTheNextOkDropsThem) {
+    sim->SetState({L"profile=Home", L"profile=Work"});
+    WriteFile(File(L"Disable.lst"), " home\r\nWork\r\n Gone\r\n Work\r\n");
+    Open();
+    EXPECT_EQ(ListTicks(list), (Ticks{false, true}));
+    EXPECT_TRUE(Press(L"OK"));
+    EXPECT_EQ(HiddenFile(), " Work\r\n");
+    EXPECT_EQ(program->Close(), 0);
+}
+
+TEST_F(ListEditorTest, OkWithoutChangesRewritesTheFileInItsOwnEncoding) {
+    sim->SetState({L"profile=Home", L"profile=自宅"});
+    const struct {
+        std::string before;
+        std::string after;
+    } cases[] = {
+        {" Home\n \x8E\xA9\x91\xEE\n", " Home\r\n \x8E\xA9\x91\xEE\r\n"},  // LF alone becomes CR LF
+        {"\xEF\xBB\xBF Home\r\n \xE8\x87\xAA\xE5\xAE\x85", "\xEF\xBB\xBF Home\r\n \xE8\x87\xAA\xE5\xAE\x85\r\n"},
+    };
+    program = Start();
+    main = program->MainWindow();
+    ASSERT_NE(main, nullptr);
+    for (const auto& c : cases) {
+        WriteFile(File(L"Disable.lst"), c.before);
+        OpenEditor();
+        EXPECT_EQ(ListTicks(list), (Ticks{true, true}));
+        EXPECT_TRUE(Press(L"OK"));
+        EXPECT_EQ(HiddenFile(), c.after);
+    }
+    EXPECT_EQ(program->Close(), 0);
+}
+
+TEST_F(ListEditorTest, CancelLeavesTheFileAsItWasAndTheNextOpeningShowsItsTicks) {
+    sim->SetState({L"profile=Home", L"profile=Work"});
+    const std::string original = " Work\n";
+    WriteFile(File(L"Disable.lst"), original);
+    Open();
+    Tick(0, true);
+    Tick(1, false);
+    const size_t before = sim->Commands().size();
+    EXPECT_TRUE(Press(L"Cancel"));
+    EXPECT_EQ(HiddenFile(), original);
+    Sleep(200);
+    EXPECT_EQ(sim->Commands().size(), before);  // the main window does not list again
+    OpenEditor();
+    EXPECT_EQ(ListTicks(list), (Ticks{false, true}));
+    // Esc closes as Cancel as well.
+    PostMessageW(list, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(editor); }));
+    EXPECT_EQ(HiddenFile(), original);
+    EXPECT_EQ(program->Close(), 0);
+}
+
+TEST_F(ListEditorTest, FirstShownCentredOverTheMainWindowThenWhereItWasLeft) {
+    Open();
+    RECT m, e;
+    GetWindowRect(main, &m);
+    GetWindowRect(editor, &e);
+    const long w = e.right - e.left, h = e.bottom - e.top;
+    EXPECT_EQ(e.left, std::max<long>(0, m.left + ((m.right - m.left) - w) / 2));
+    EXPECT_EQ(e.top, std::max<long>(0, m.top + ((m.bottom - m.top) - h) / 2));
+    SetWindowPos(editor, nullptr, 40, 50, 420, 330, SWP_NOZORDER);
+    EXPECT_TRUE(Press(L"Cancel"));
+    OpenEditor();
+    GetWindowRect(editor, &e);
+    EXPECT_EQ(e.left, 40);
+    EXPECT_EQ(e.top, 50);
+    EXPECT_EQ(e.right - e.left, 420);
+    EXPECT_EQ(e.bottom - e.top, 330);
+    EXPECT_TRUE(Press(L"Cancel"));
+    EXPECT_EQ(program->Close(), 0);
+}
+
+TEST_F(ListEditorTest, AHiddenListThatCannotBeWrittenKeepsTheEditorOpen) {
+    sim->SetState({L"profile=Home", L"profile=Work"});
+    WriteFile(File(L"Disable.lst"), " Work\r\n");
+    Open();
+    Tick(0, true);
+    // Another program holds the file open without sharing.
+    HANDLE lock = CreateFileW(File(L"Disable.lst").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    const size_t before = sim->Commands().size();
+    ASSERT_TRUE(ClickToolButton(program->Process(), toolbar, L"OK"));
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (box = FindTopWindow(program->Pid(), L"#32770")) != nullptr; }));
+    wchar_t text[1024] = {};
+    GetDlgItemTextW(box, 0xFFFF, text, 1024);
+    const std::wstring head = L"ファイル \"" + File(L"Disable.lst") + L"\" を作成できません。";
+    EXPECT_EQ(std::wstring(text).substr(0, head.size()), head);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitFor([&] { return FindTopWindow(program->Pid(), L"#32770") == nullptr; }));
+    CloseHandle(lock);
+    EXPECT_TRUE(IsWindowVisible(editor));
+    EXPECT_EQ(ListTicks(list), (Ticks{true, true}));
+    EXPECT_EQ(HiddenFile(), " Work\r\n");
+    EXPECT_EQ(sim->Commands().size(), before);
+    // The next OK succeeds.
+    EXPECT_TRUE(Press(L"OK"));
+    EXPECT_EQ(HiddenFile(), " Home\r\n Work\r\n");
+    EXPECT_EQ(program->Close(), 0);
+}
+
+TEST_F(ListEditorTest, NamesTheAnsiCodePageCannotHoldAreWrittenAsUtf8) {
+    sim->SetState({L"profile=Home", L"profile=Café", L"encoding=utf8bom"});
+    Open();
+    EXPECT_EQ(Items(), (Names{L" Home", L" Café"}));
+    Tick(1, true);
+    EXPECT_TRUE(Press(L"OK"));
+    EXPECT_EQ(HiddenFile(), "\xEF\xBB\xBF Caf\xC3\xA9\r\n");
+    ASSERT_TRUE(WaitFor([&] { return RadioTexts(main) == Names{L" Home"}; }));
+    EXPECT_EQ(program->Close(), 0);
+}
+
+TEST_F(ListEditorTest, WhileTheListsCannotBeReadOkIsRefused) {
+    sim->SetState({L"profile=Home", L"profile=Work"});
+    WriteFile(File(L"Disable.lst"), " Work\r\n");
+    program = Start();
+    main = program->MainWindow();
+    ASSERT_NE(main, nullptr);
+    // The hidden-profile list is locked while the editor opens.
+    HANDLE lock = CreateFileW(File(L"Disable.lst").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    PostMessageW(ButtonByText(main, L"リスト編集"), BM_CLICK, 0, 0);
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (box = FindTopWindow(program->Pid(), L"#32770")) != nullptr; }));
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    CloseHandle(lock);
+    OpenEditorAfterError();
+    EXPECT_EQ(ListTicks(list), (Ticks{false, false}));
+    EXPECT_FALSE(ToolButtonEnabled(program->Process(), toolbar, L"OK"));
+    // Enter would be OK: refused as well, nothing written.
+    SendMessageW(editor, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(IsWindowVisible(editor));
+    EXPECT_EQ(HiddenFile(), " Work\r\n");
+    EXPECT_TRUE(Press(L"Cancel"));
+    EXPECT_EQ(program->Close(), 0);
+}
+
+}  // namespace
+}  // namespace velnor::e2e

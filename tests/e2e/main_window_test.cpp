@@ -1,0 +1,400 @@
+// The main window driven from outside as a user would: the list, the four
+// buttons, silent mode, and what it keeps in "Velnor.xml".
+#include <windows.h>
+#include <shellapi.h>
+
+#include <gtest/gtest.h>
+
+#include "e2e/fixture.h"
+#include "orvo/utf.h"
+
+namespace velnor::e2e {
+namespace {
+
+using Names = std::vector<std::wstring>;
+
+class MainWindowTest : public AppTest {
+protected:
+    // A settings file as the program writes it.
+    void WriteSettings(const std::wstring& left, const std::wstring& top, const std::wstring& width,
+                       const std::wstring& height, const std::wstring& ssid) {
+        const std::wstring xml = L"<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<root>\n\t<Window>\n"
+                                 L"\t\t<Left Type=\"9\">" + left + L"</Left>\n"
+                                 L"\t\t<Top Type=\"9\">" + top + L"</Top>\n"
+                                 L"\t\t<Width Type=\"9\">" + width + L"</Width>\n"
+                                 L"\t\t<Height Type=\"9\">" + height + L"</Height>\n"
+                                 L"\t\t<SSID Type=\"10\">" + ssid + L"</SSID>\n\t</Window>\n</root>\r\n";
+        WriteFile(File(L"Velnor.xml"), WideToUtf8(xml));
+    }
+    std::wstring Settings() const { return Utf8ToWide(ReadFile(File(L"Velnor.xml"))); }
+    // The text of a value element in the settings file.
+    std::wstring Setting(const std::wstring& key) const {
+        const std::wstring s = Settings();
+        const size_t open = s.find(L"<" + key + L" ");
+        if (open == std::wstring::npos) return L"<missing>";
+        const size_t start = s.find(L'>', open) + 1;
+        return s.substr(start, s.find(L"</" + key + L">", start) - start);
+    }
+    void Click(HWND main, const wchar_t* caption) {
+        HWND b = ButtonByText(main, caption);
+        ASSERT_NE(b, nullptr) << "no button";
+        PostMessageW(b, BM_CLICK, 0, 0);
+    }
+    // The box the program shows for an error, or null.
+    HWND WaitForBox(const Program& p, DWORD timeoutMs = 15000) {
+        HWND box = nullptr;
+        WaitFor([&] { return (box = FindTopWindow(p.Pid(), L"#32770")) != nullptr; }, timeoutMs);
+        return box;
+    }
+    static std::wstring BoxText(HWND box) {
+        wchar_t text[1024] = {};
+        GetDlgItemTextW(box, 0xFFFF, text, 1024);
+        return text;
+    }
+    static void Dismiss(HWND box) { PostMessageW(box, WM_COMMAND, IDOK, 0); }
+    RECT Rect(HWND h) {
+        RECT r{};
+        GetWindowRect(h, &r);
+        return r;
+    }
+};
+
+TEST_F(MainWindowTest, ShowsTheListingInOrderWithDuplicatesAndNothingSelected) {
+    sim->SetState({L"profile=Home", L"profile=自宅", L"profile=Office 5G", L"adapters=2"});
+    auto p = Start();
+    HWND main = p->MainWindow();
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(RadioTexts(main), (Names{L" Home", L" 自宅", L" Office 5G", L" Home", L" 自宅", L" Office 5G"}));
+    EXPECT_EQ(CheckedRadio(main), -1);
+    EXPECT_EQ(Journal(), Names{L"show profile"});
+    Shot(main, L"main-listing");
+    EXPECT_EQ(p->Close(), 0);
+    EXPECT_FALSE(FileExists(File(L"WiFi.log")));
+}
+
+TEST_F(MainWindowTest, TheWindowLooksAsDesigned) {
+    auto p = Start();
+    HWND main = p->MainWindow();
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(WindowText(main), L"Velnor");
+    const LONG_PTR style = GetWindowLongPtrW(main, GWL_STYLE);
+    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+    EXPECT_TRUE(style & WS_MINIMIZEBOX);
+    EXPECT_TRUE(style & WS_THICKFRAME);
+    // Top to bottom 接続, 再接続, 切断 and, at the bottom, リスト編集.
+    const wchar_t* captions[] = {L"接続", L"再接続", L"切断", L"リスト編集"};
+    LONG lastTop = -100000;
+    for (const wchar_t* c : captions) {
+        HWND b = ButtonByText(main, c);
+        ASSERT_NE(b, nullptr);
+        EXPECT_GT(Rect(b).top, lastTop) << "order of " << WideToUtf8(c);
+        lastTop = Rect(b).top;
+        EXPECT_EQ(Rect(b).right - Rect(b).left, 100);
+    }
+    EXPECT_EQ(Rect(ButtonByText(main, L"接続")).bottom - Rect(ButtonByText(main, L"接続")).top, 35);
+    EXPECT_EQ(Rect(ButtonByText(main, L"リスト編集")).bottom - Rect(ButtonByText(main, L"リスト編集")).top, 30);
+    // The tab key visits 接続, 切断, 再接続, リスト編集: dialog navigation
+    // follows the creation order of the controls.
+    Names tabOrder;
+    for (HWND h : Children(main))
+        if (ClassOf(h) == L"Button" && (GetWindowLongPtrW(h, GWL_STYLE) & BS_TYPEMASK) == BS_PUSHBUTTON)
+            tabOrder.push_back(WindowText(h));
+    EXPECT_EQ(tabOrder, (Names{L"接続", L"切断", L"再接続", L"リスト編集"}));
+    // The minimum outer size holds against any attempt to shrink it.
+    SetWindowPos(main, nullptr, 0, 0, 100, 100, SWP_NOMOVE | SWP_NOZORDER);
+    RECT r = Rect(main);
+    EXPECT_GE(r.right - r.left, 350);
+    EXPECT_GE(r.bottom - r.top, 300);
+    EXPECT_EQ(p->Close(), 0);
+}
+
+TEST_F(MainWindowTest, HiddenNamesGoByExactMatchAllCopies) {
+    sim->SetState({L"profile=Home", L"profile=Work", L"profile=Cafe", L"profile=Home", L"profile=自宅"});
+    // " work" differs in case and "Cafe" lacks the leading space: neither hides.
+    WriteFile(File(L"Disable.lst"), " Home\r\n work\r\nCafe\r\n \x8E\xA9\x91\xEE\r\n");
+    auto p = Start();
+    HWND main = p->MainWindow();
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(RadioTexts(main), (Names{L" Work", L" Cafe"}));
+    EXPECT_EQ(p->Close(), 0);
+}
+
+TEST_F(MainWindowTest, TheStoredNameIsSelectedAndConnectUsesItEvenWhenHidden) {
+    sim->SetState({L"profile=Home", L"profile=Work", L"profile=Home"});
+    WriteSettings(L"100", L"100", L"350", L"300", L" Home");
+    {
+        auto p = Start();
+        HWND main = p->MainWindow();
+        ASSERT_NE(main, nullptr);
+        EXPECT_EQ(CheckedRadio(main), 2);  // the last of the two equal items
+        EXPECT_EQ(p->Close(), 0);
+    }
+    WriteFile(File(L"Disable.lst"), " Home\r\n");
+    auto p = Start();
+    HWND main = p->MainWindow();
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(RadioTexts(main), Names{L" Work"});
+    EXPECT_EQ(CheckedRadio(main), -1);
+    const size_t before = sim->Commands().size();
+    Click(main, L"接続");
+    ASSERT_TRUE(WaitForJournal(before + 2));
+    EXPECT_EQ(Journal().back(), L"connect  Home");
+    EXPECT_TRUE(WaitFor([&] { return sim->Connected() == L"Home"; }));
+    EXPECT_EQ(p->Close(), 0);
+    EXPECT_EQ(Setting(L"SSID"), L" Home");
+}
+
+TEST_F(MainWindowTest, ConnectRunsOnlyWhileNoInterfaceIsConnected) {
+    sim->SetState({L"profile=Home", L"profile=Work"});
+    auto p = Start();
+    HWND main = p->MainWindow();
+    ASSERT_NE(main, nullptr);
+    SendMessageW(Radios(main)[1], BM_CLICK, 0, 0);
+    EXPECT_EQ(CheckedRadio(main), 1);
+    Click(main, L"接続");
+    ASSERT_TRUE(WaitForJournal(3));
+    EXPECT_EQ(Journal(), (Names{L"show profile", L"show interface", L"connect  Work"}));
+    EXPECT_TRUE(WaitFor([&] { return sim->Connected() == L"Work"; }));
+    SendMessageW(Radios(main)[0], BM_CLICK, 0, 0);
+    Click(main, L"接続");
+    ASSERT_TRUE(WaitForJournal(4));
+    Sleep(300);
+    EXPECT_EQ(Journal().size(), 4u);  // connected already: the listing only
+    EXPECT_TRUE(WaitFor([&] { return sim->Connected() == L"Work"; }));
+    // The list and the selection stay as they were.
+    EXPECT_EQ(RadioTexts(main), (Names{L" Home", L" Work"}));
+    EXPECT_EQ(CheckedRadio(main), 0);
+    EXPECT_EQ(p->Close(), 0);
+    EXPECT_FALSE(FileExists(File(L"WiFi.log")));
+}
+
+TEST_F(MainWindowTest, DisconnectWithNothingSelectedAndReconnect) {
+    sim->SetState({L"profile=Home", L"connected=Home"});
+    auto p = Start();
+    HWND main = p->MainWindow();
+    ASSERT_NE(main, nullptr);
+    Click(main, L"切断");
+    ASSERT_TRUE(WaitForJournal(2));
+    EXPECT_EQ(Journal().back(), L"disconnect");
+    EXPECT_TRUE(WaitFor([&] { return sim->Connected() == L""; }));
+    SendMessageW(Radios(main)[0], BM_CLICK, 0, 0);
+    const DWORD start = GetTickCount();
+    Click(main, L"再接続");
+    ASSERT_TRUE(WaitForJournal(5));
+    EXPECT_GE(GetTickCount() - start, 1000u);  // the pause between the two halves
+    EXPECT_EQ(Journal(), (Names{L"show profile", L"disconnect", L"disconnect", L"show interface", L"connect  Home"}));
+    EXPECT_TRUE(WaitFor([&] { return sim->Connected() == L"Home"; }));
+    EXPECT_EQ(p->Close(), 0);
+}
+
+TEST_F(MainWindowTest, DuringASlowCommandTheWindowAnswersAndAnotherClickRunsNested) {
+    sim->SetState({L"profile=Home", L"delay.connect=3000"});
+    auto p = Start();
+    HWND main = p->MainWindow();
+    ASSERT_NE(main, nullptr);
+    SendMessageW(Radios(main)[0], BM_CLICK, 0, 0);
+    Click(main, L"接続");
+    ASSERT_TRUE(WaitForJournal(3));  // the connect command is running
+    DWORD_PTR answer = 0;
+    EXPECT_TRUE(SendMessageTimeoutW(main, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 1000, &answer));
+    RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    Shot(main, L"main-during-slow-connect");
+    Click(main, L"切断");
+    ASSERT_TRUE(WaitForJournal(4, 2000));  // nested: well before the connect ends
+    EXPECT_EQ(Journal().back(), L"disconnect");
+    EXPECT_TRUE(WaitFor([&] { return sim->Connected() == L""; }));
+    // Then the outer command finishes.
+    ASSERT_TRUE(WaitFor([&] { return sim->Connected() == L"Home"; }, 10000));
+    EXPECT_EQ(p->Close(), 0);
+}
+
+TEST_F(MainWindowTest, ClosingWhileACommandRunsWritesTheSettingsAtOnceAndEndsAfterIt) {
+    sim->SetState({L"profile=Home", L"delay.connect=3000"});
+    auto p = Start();
+    HWND main = p->MainWindow();
+    ASSERT_NE(main, nullptr);
+    SendMessageW(Radios(main)[0], BM_CLICK, 0, 0);
+    Click(main, L"接続");
+    ASSERT_TRUE(WaitForJournal(3));
+    const std::string before = ReadFile(File(L"Velnor.xml"));
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return ReadFile(File(L"Velnor.xml")) != before; }, 2000));
+    EXPECT_EQ(Setting(L"SSID"), L" Home");
+    EXPECT_EQ(WaitForSingleObject(p->Process(), 0), static_cast<DWORD>(WAIT_TIMEOUT));  // still waiting
+    EXPECT_EQ(p->WaitExit(10000), 0);
+    EXPECT_TRUE(WaitFor([&] { return sim->Connected() == L"Home"; }));  // the waiting handler finished its work
+}
+
+TEST_F(MainWindowTest, SilentModeConnectsClosesAndWrites) {
+    const struct {
+        const wchar_t* args;
+        bool silent;
+    } cases[] = {{L"/s /p", true}, {L"/p /s", true}, {L"/S /p", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args);
+        sim->SetState({L"profile=Home", L"profile=Work"});
+        DeleteFileW(sim->Journal().c_str());
+        WriteSettings(L"120", L"110", L"360", L"310", L" Work");
+        auto p = Start(c.args);
+        if (c.silent) {
+            EXPECT_EQ(p->WaitExit(), 0);
+            EXPECT_EQ(Journal(), (Names{L"show profile", L"show interface", L"connect  Work"}));
+            EXPECT_TRUE(WaitFor([&] { return sim->Connected() == L"Work"; }));
+            // The rectangle it had before it was minimised.
+            EXPECT_EQ(Setting(L"Left"), L"120");
+            EXPECT_EQ(Setting(L"Top"), L"110");
+            EXPECT_EQ(Setting(L"Width"), L"360");
+            EXPECT_EQ(Setting(L"Height"), L"310");
+            EXPECT_EQ(Setting(L"SSID"), L" Work");
+        } else {
+            HWND main = p->MainWindow();
+            ASSERT_NE(main, nullptr);
+            Sleep(300);
+            EXPECT_TRUE(IsWindowVisible(main));
+            EXPECT_EQ(Journal(), Names{L"show profile"});
+            EXPECT_EQ(p->Close(), 0);
+        }
+    }
+}
+
+TEST_F(MainWindowTest, SilentModeWithNoChoiceOnlyListsAndStillWritesTheSettings) {
+    auto p = Start(L"/p /s");
+    EXPECT_EQ(p->WaitExit(), 0);
+    EXPECT_EQ(Journal(), Names{L"show profile"});
+    EXPECT_EQ(Setting(L"SSID"), L"");
+    EXPECT_FALSE(FileExists(File(L"WiFi.log")));
+}
+
+TEST_F(MainWindowTest, FirstCloseWritesTheSectionInOrder) {
+    auto p = Start();
+    HWND main = p->MainWindow();
+    ASSERT_NE(main, nullptr);
+    // The store creates the file at once: declaration and an empty root.
+    EXPECT_NE(Settings().find(L"<root"), std::wstring::npos);
+    EXPECT_EQ(Settings().find(L"Window"), std::wstring::npos);
+    const RECT r = Rect(main);
+    SendMessageW(Radios(main)[0], BM_CLICK, 0, 0);
+    EXPECT_EQ(p->Close(), 0);
+    const std::wstring s = Settings();
+    const size_t left = s.find(L"<Left"), top = s.find(L"<Top"), width = s.find(L"<Width"),
+                 height = s.find(L"<Height"), ssid = s.find(L"<SSID");
+    EXPECT_TRUE(left < top && top < width && width < height && height < ssid && ssid != std::wstring::npos) << WideToUtf8(s);
+    EXPECT_EQ(Setting(L"Left"), std::to_wstring(r.left));
+    EXPECT_EQ(Setting(L"Top"), std::to_wstring(r.top));
+    EXPECT_EQ(Setting(L"Width"), std::to_wstring(r.right - r.left));
+    EXPECT_EQ(Setting(L"Height"), std::to_wstring(r.bottom - r.top));
+    EXPECT_EQ(Setting(L"SSID"), L" Home");
+}
+
+TEST_F(MainWindowTest, StoredSizesBelowTheMinimumAndPositionsOffEveryMonitorAreCorrected) {
+    WriteSettings(L"-5000", L"-5000", L"100", L"100", L"");
+    auto p = Start();
+    HWND main = p->MainWindow();
+    ASSERT_NE(main, nullptr);
+    const RECT r = Rect(main);
+    EXPECT_EQ(r.right - r.left, 350);
+    EXPECT_EQ(r.bottom - r.top, 300);
+    // Centred in the primary monitor's work area corrected by the taskbar.
+    RECT area{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    APPBARDATA bar{};
+    bar.cbSize = sizeof(bar);
+    LONG workBottom = area.bottom;
+    if (SHAppBarMessage(ABM_GETTASKBARPOS, &bar) && bar.uEdge == ABE_BOTTOM) workBottom += bar.rc.bottom - bar.rc.top;
+    EXPECT_EQ(r.left, (area.right - 350) / 2);
+    EXPECT_EQ(r.top, (workBottom - 300) / 2);
+    EXPECT_EQ(p->Close(), 0);
+    EXPECT_EQ(Setting(L"Left"), std::to_wstring(r.left));
+}
+
+TEST_F(MainWindowTest, ANameWithMarkupCharactersRoundTrips) {
+    const std::wstring name = L"a&<b>\"c' & d";
+    sim->SetState({L"profile=Home", L"profile=" + name});
+    {
+        auto p = Start();
+        HWND main = p->MainWindow();
+        ASSERT_NE(main, nullptr);
+        SendMessageW(Radios(main)[1], BM_CLICK, 0, 0);
+        EXPECT_EQ(p->Close(), 0);
+    }
+    auto p = Start();
+    HWND main = p->MainWindow();
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(CheckedRadio(main), 1);
+    EXPECT_EQ(WindowText(Radios(main)[1]), L" " + name);
+    EXPECT_EQ(p->Close(), 0);
+}
+
+TEST_F(MainWindowTest, AMalformedStoredValueIsReportedAndTheWindowStillOpensWithinReach) {
+    // Top is applied before Left fails: the guard must still bring the
+    // window back on screen. The list stays empty.
+    WriteSettings(L"abc", L"-5000", L"360", L"310", L" Home");
+    auto p = Start();
+    HWND box = WaitForBox(*p);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(WindowText(box), L"Velnor");
+    EXPECT_EQ(BoxText(box), L"'abc' は整数ではありません.");
+    Dismiss(box);
+    HWND main = p->MainWindow();
+    ASSERT_NE(main, nullptr);
+    EXPECT_GE(Rect(main).top, 0);
+    EXPECT_TRUE(Radios(main).empty());
+    EXPECT_EQ(Journal(), Names{});
+    EXPECT_EQ(p->Close(), 0);
+}
+
+TEST_F(MainWindowTest, AnUnwritableSettingsFileIsReportedAndTheCloseGoesOn) {
+    WriteFile(File(L"Velnor.xml"), "not xml at all");
+    auto p = Start();
+    HWND box = WaitForBox(*p);
+    ASSERT_NE(box, nullptr);
+    Dismiss(box);
+    HWND main = p->MainWindow();
+    ASSERT_NE(main, nullptr);
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    box = WaitForBox(*p);
+    ASSERT_NE(box, nullptr);  // the write fails the same way
+    Dismiss(box);
+    EXPECT_EQ(p->WaitExit(), 0);
+    EXPECT_EQ(ReadFile(File(L"Velnor.xml")), "not xml at all");  // untouched
+}
+
+TEST_F(MainWindowTest, AFailedListingShowsTheOpenErrorAndLeavesTheListEmpty) {
+    // A folder where the capture file should be: cmd.exe cannot write it and
+    // the program cannot read it.
+    CreateDirectoryW(File(L"WiFi.log").c_str(), nullptr);
+    HANDLE probe = CreateFileW(File(L"WiFi.log").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_EQ(probe, INVALID_HANDLE_VALUE);
+    const DWORD code = GetLastError();
+    wchar_t* text = nullptr;
+    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr,
+                   code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring cause = text ? text : L"";
+    LocalFree(text);
+    while (!cause.empty() && (cause.back() <= L' ' || cause.back() == L'.')) cause.pop_back();
+    auto p = Start();
+    HWND box = WaitForBox(*p);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(BoxText(box), L"ファイル " + File(L"WiFi.log") + L" は開けません。 " + cause + L" ");
+    Dismiss(box);
+    HWND main = p->MainWindow();
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(Radios(main).empty());
+    EXPECT_EQ(p->Close(), 0);
+}
+
+TEST_F(MainWindowTest, WindowsAskingBeforeLogOffWritesTheSettings) {
+    auto p = Start();
+    HWND main = p->MainWindow();
+    ASSERT_NE(main, nullptr);
+    SendMessageW(Radios(main)[0], BM_CLICK, 0, 0);
+    DWORD_PTR result = 0;
+    ASSERT_TRUE(SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &result));
+    EXPECT_TRUE(result);
+    EXPECT_EQ(Setting(L"SSID"), L" Home");
+    EXPECT_TRUE(IsWindowVisible(main));
+    EXPECT_EQ(p->Close(), 0);
+}
+
+}  // namespace
+}  // namespace velnor::e2e

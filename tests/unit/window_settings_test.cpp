@@ -1,0 +1,97 @@
+#include "main/window_settings.h"
+
+#include <gtest/gtest.h>
+
+#include "orvo/errors.h"
+#include "orvo/utf.h"
+#include "support/file_bytes.h"
+#include "support/temp_dir.h"
+
+namespace velnor {
+namespace {
+
+// Records the order in which the read sequence moves the window.
+class FakeWindow : public WindowGeometry {
+public:
+    Bounds bounds{10, 20, 400, 330};
+    std::vector<std::string> moves;
+    Bounds Current() const override { return bounds; }
+    void SetTop(std::int32_t v) override { bounds.top = v; moves.push_back("top"); }
+    void SetLeft(std::int32_t v) override { bounds.left = v; moves.push_back("left"); }
+    void SetWidth(std::int32_t v) override { bounds.width = v; moves.push_back("width"); }
+    void SetHeight(std::int32_t v) override { bounds.height = v; moves.push_back("height"); }
+};
+
+std::string Section(const std::string& values) {
+    return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<root><Window>" + values + "</Window></root>\r\n";
+}
+
+std::string Value(const char* key, const char* type, const std::string& text) {
+    return std::string("<") + key + " Type=\"" + type + "\">" + text + "</" + key + ">";
+}
+
+TEST(WindowSettings, ReadAppliesTopLeftWidthHeightAndNameInThatOrderWithMinimums) {
+    test::TempDir dir;
+    const std::wstring file = dir.File(L"Velnor.xml");
+    test::WriteBytes(file, Section(Value("Left", "9", "-7") + Value("Top", "9", "5") + Value("Width", "9", "100") +
+                                   Value("Height", "9", "1000") + Value("SSID", "10", " Home &amp; Work")));
+    FakeWindow w;
+    std::wstring name = L"old";
+    ReadWindowSettings(file, w, name);
+    EXPECT_EQ(w.moves, (std::vector<std::string>{"top", "left", "width", "height"}));
+    EXPECT_EQ(w.bounds, (Bounds{-7, 5, kMainMinWidth, 1000}));
+    EXPECT_EQ(name, L" Home & Work");
+}
+
+TEST(WindowSettings, MissingKeysKeepTheCurrentValuesAndNothingIsWritten) {
+    test::TempDir dir;
+    const std::wstring file = dir.File(L"Velnor.xml");
+    FakeWindow w;
+    w.bounds = {10, 20, 200, 100};
+    std::wstring name;
+    ReadWindowSettings(file, w, name);
+    EXPECT_EQ(w.bounds, (Bounds{10, 20, kMainMinWidth, kMainMinHeight}));
+    EXPECT_EQ(name, L"");
+    // The store made the file at once, without the section read created.
+    EXPECT_EQ(test::ReadBytes(file).find("Window"), std::string::npos);
+}
+
+TEST(WindowSettings, AMalformedValueEndsTheReadWithTheValuesBeforeItApplied) {
+    test::TempDir dir;
+    const std::wstring file = dir.File(L"Velnor.xml");
+    test::WriteBytes(file, Section(Value("Top", "9", "-5000") + Value("Left", "9", "abc") + Value("Width", "9", "500") +
+                                   Value("SSID", "10", " Home")));
+    FakeWindow w;
+    std::wstring name;
+    EXPECT_THROW(ReadWindowSettings(file, w, name), EConvertError);
+    EXPECT_EQ(w.moves, std::vector<std::string>{"top"});
+    EXPECT_EQ(w.bounds.top, -5000);
+    EXPECT_EQ(name, L"");
+}
+
+TEST(WindowSettings, WriteThenReadRoundTripsEveryValue) {
+    test::TempDir dir;
+    const std::wstring file = dir.File(L"Velnor.xml");
+    const Bounds written{-1920, -12, 351, 777};
+    const std::wstring name = L" a&<b>\"c' 自宅";
+    WriteWindowSettings(file, written, name);
+    const std::string xml = test::ReadBytes(file);
+    EXPECT_LT(xml.find("<Left"), xml.find("<Top"));
+    EXPECT_LT(xml.find("<Height"), xml.find("<SSID"));
+    FakeWindow w;
+    std::wstring back;
+    ReadWindowSettings(file, w, back);
+    EXPECT_EQ(w.bounds, written);
+    EXPECT_EQ(back, name);
+}
+
+TEST(WindowSettings, AnUnreadableFileFailsTheWriteAndStaysAsItWas) {
+    test::TempDir dir;
+    const std::wstring file = dir.File(L"Velnor.xml");
+    test::WriteBytes(file, "not xml");
+    EXPECT_THROW(WriteWindowSettings(file, {1, 2, 350, 300}, L" x"), Error);
+    EXPECT_EQ(test::ReadBytes(file), "not xml");
+}
+
+}  // namespace
+}  // namespace velnor
