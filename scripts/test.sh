@@ -65,5 +65,18 @@ kill "$watcher" 2>/dev/null; wait "$watcher" 2>/dev/null
 velnor_wine_stop
 echo "screenshots: $shots"
 
+echo "== installer round trip under Wine"
+bash scripts/test-installer.sh | tee "$results/installer.log"
+rc=${PIPESTATUS[0]}
+last=$(tail -n 1 "$results/installer.log")
+if [[ $last =~ ^([0-9]+)\ passed,\ ([0-9]+)\ failed ]]; then
+  passed=$((passed + BASH_REMATCH[1]))
+  failed=$((failed + BASH_REMATCH[2]))
+  if [ "$rc" != 0 ] && [ "${BASH_REMATCH[2]}" = 0 ]; then failed=$((failed + 1)); fi
+else
+  echo "test: the installer test printed no summary" >&2
+  failed=$((failed + 1))
+fi
+
 echo "$passed passed, $failed failed"
 [ "$failed" = 0 ]

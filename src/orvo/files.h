@@ -18,6 +18,12 @@ std::string ReadFileBytes(const std::wstring& path);
 // old file is intact and no temporary file remains.
 void WriteFileAtomic(const std::wstring& path, std::string_view bytes);
 
+// Called by WriteFileAtomic with the target just before the complete
+// temporary file takes its place. Only test builds install one, to stop the
+// program at exactly that moment; the program itself never does.
+using BeforeReplaceHook = void (*)(const std::wstring& target);
+void SetBeforeReplaceHook(BeforeReplaceHook hook);
+
 bool FileExists(const std::wstring& path);
 bool DirectoryExists(const std::wstring& path);
 

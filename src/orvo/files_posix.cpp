@@ -44,7 +44,11 @@ std::string NativePath(const std::wstring& path) {
     return p;
 }
 
+BeforeReplaceHook beforeReplace = nullptr;
+
 }  // namespace
+
+void SetBeforeReplaceHook(BeforeReplaceHook hook) { beforeReplace = hook; }
 
 std::string ReadFileBytes(const std::wstring& path) {
     Fd fd(::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC));
@@ -96,6 +100,7 @@ void WriteFileAtomic(const std::wstring& path, std::string_view bytes) {
         ::unlink(temp.c_str());
         throw MakeCreateError(path, Describe(err));
     }
+    if (beforeReplace) beforeReplace(path);
     if (::rename(temp.c_str(), target.c_str()) != 0) {
         const int err = errno;
         ::unlink(temp.c_str());

@@ -1,6 +1,7 @@
 #include "orvo/files.h"
 
 #include <windows.h>
+#include <aclapi.h>
 
 #include <algorithm>
 #include <climits>
@@ -37,11 +38,51 @@ std::wstring FolderOf(const std::wstring& path) {
     return path.substr(0, slash);
 }
 
+// Gives the replacement what the file it replaces had: its attributes, its
+// creation time and its own access rules (inherited ones come from the folder
+// anyway). A read-only file is not replaced, as ReplaceFileW would refuse it.
+// Returns ERROR_SUCCESS, or the reason the target must not be replaced.
+DWORD CarryOverMetadata(const std::wstring& target, const wchar_t* replacement) {
+    const DWORD attrs = GetFileAttributesW(target.c_str());
+    if (attrs == INVALID_FILE_ATTRIBUTES) return ERROR_SUCCESS;  // nothing to replace yet
+    if (attrs & FILE_ATTRIBUTE_DIRECTORY) return ERROR_ACCESS_DENIED;
+    if (attrs & FILE_ATTRIBUTE_READONLY) return ERROR_ACCESS_DENIED;
+    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    if (attrs & kKept) SetFileAttributesW(replacement, (attrs & kKept) | FILE_ATTRIBUTE_ARCHIVE);
+    {
+        FileHandle from(CreateFileW(target.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE |
+                                    FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr));
+        FileHandle to(CreateFileW(replacement, FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        FILETIME created{};
+        if (from.valid() && to.valid() && GetFileTime(from.get(), &created, nullptr, nullptr))
+            SetFileTime(to.get(), &created, nullptr, nullptr);
+    }
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetNamedSecurityInfoW(target.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                              nullptr, &descriptor) == ERROR_SUCCESS) {
+        SECURITY_DESCRIPTOR_CONTROL control = 0;
+        DWORD revision = 0;
+        GetSecurityDescriptorControl(descriptor, &control, &revision);
+        const SECURITY_INFORMATION what = DACL_SECURITY_INFORMATION | ((control & SE_DACL_PROTECTED)
+                                                                           ? PROTECTED_DACL_SECURITY_INFORMATION
+                                                                           : UNPROTECTED_DACL_SECURITY_INFORMATION);
+        SetNamedSecurityInfoW(const_cast<wchar_t*>(replacement), SE_FILE_OBJECT, what, nullptr, nullptr, dacl,
+                              nullptr);
+        LocalFree(descriptor);
+    }
+    return ERROR_SUCCESS;
+}
+
 [[noreturn]] void RaiseCreate(const std::wstring& path, DWORD code) {
     throw MakeCreateError(path, SystemErrorMessage(code));
 }
 
+BeforeReplaceHook beforeReplace = nullptr;
+
 }  // namespace
+
+void SetBeforeReplaceHook(BeforeReplaceHook hook) { beforeReplace = hook; }
 
 std::string ReadFileBytes(const std::wstring& path) {
     FileHandle f(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -93,23 +134,22 @@ void WriteFileAtomic(const std::wstring& path, std::string_view bytes) {
             RaiseCreate(path, code);
         }
     }
-    // ReplaceFileW keeps the target's attributes and security; a missing
-    // target is simply moved into place.
-    const DWORD attrs = GetFileAttributesW(path.c_str());
-    BOOL ok = FALSE;
-    if (attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY)) {
-        ok = ReplaceFileW(path.c_str(), temp, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
-        if (!ok && GetLastError() == ERROR_FILE_NOT_FOUND && GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
-            ok = MoveFileExW(temp, path.c_str(), MOVEFILE_WRITE_THROUGH);
-    } else {
-        ok = MoveFileExW(temp, path.c_str(), MOVEFILE_WRITE_THROUGH);
-    }
+    // The new file takes the old one's place in one rename, so that the name
+    // always holds the old content or the new, whatever happens. (ReplaceFileW
+    // would keep the metadata by itself, but Wine's moves the old file away
+    // and deletes it before the new one arrives: a crash in between loses
+    // both.) What ReplaceFileW would keep is carried over first.
+    if (beforeReplace) beforeReplace(path);
+    DWORD code = CarryOverMetadata(path, temp);
+    BOOL ok = code == ERROR_SUCCESS;
+    if (ok) ok = MoveFileExW(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     if (!ok) {
-        const DWORD code = GetLastError();
+        if (code == ERROR_SUCCESS) code = GetLastError();
         DeleteFileW(temp);
         RaiseCreate(path, code);
     }
 }
+
 
 bool FileExists(const std::wstring& path) {
     const DWORD a = GetFileAttributesW(path.c_str());

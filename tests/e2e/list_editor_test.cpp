@@ -238,6 +238,35 @@ TEST_F(ListEditorTest, AHiddenListThatCannotBeWrittenKeepsTheEditorOpen) {
     EXPECT_EQ(program->Close(), 0);
 }
 
+TEST_F(ListEditorTest, AReadOnlyHiddenListGivesTheExactCreateError) {
+    sim->SetState({L"profile=Home"});
+    WriteFile(File(L"Disable.lst"), "");
+    SetFileAttributesW(File(L"Disable.lst").c_str(), FILE_ATTRIBUTE_READONLY);
+    Open();
+    Tick(0, true);
+    ASSERT_TRUE(ClickToolButton(program->Process(), toolbar, L"OK"));
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (box = FindTopWindow(program->Pid(), L"#32770")) != nullptr; }));
+    wchar_t text[1024] = {};
+    GetDlgItemTextW(box, 0xFFFF, text, 1024);
+    wchar_t* cause = nullptr;
+    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr,
+                   ERROR_ACCESS_DENIED, 0, reinterpret_cast<wchar_t*>(&cause), 0, nullptr);
+    std::wstring reason = cause ? cause : L"";
+    LocalFree(cause);
+    while (!reason.empty() && (reason.back() <= L' ' || reason.back() == L'.')) reason.pop_back();
+    std::wstring expected = L"ファイル \"" + File(L"Disable.lst") + L"\" を作成できません。" + reason;
+    if (!expected.empty() && expected.back() > L'.') expected += L".";  // the error box's full stop
+    EXPECT_EQ(std::wstring(text), expected);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitFor([&] { return FindTopWindow(program->Pid(), L"#32770") == nullptr; }));
+    EXPECT_TRUE(IsWindowVisible(editor));
+    SetFileAttributesW(File(L"Disable.lst").c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(HiddenFile(), "");
+    EXPECT_TRUE(Press(L"Cancel"));
+    EXPECT_EQ(program->Close(), 0);
+}
+
 TEST_F(ListEditorTest, NamesTheAnsiCodePageCannotHoldAreWrittenAsUtf8) {
     sim->SetState({L"profile=Home", L"profile=Café", L"encoding=utf8bom"});
     Open();

@@ -398,3 +398,62 @@ TEST_F(MainWindowTest, WindowsAskingBeforeLogOffWritesTheSettings) {
 
 }  // namespace
 }  // namespace velnor::e2e
+
+namespace velnor::e2e {
+namespace {
+
+// The whole prefix at 144 DPI for one test; the next process sees it.
+class HighDpi {
+public:
+    HighDpi() { Set(144); }
+    ~HighDpi() { Set(96); }
+    HighDpi(const HighDpi&) = delete;
+    HighDpi& operator=(const HighDpi&) = delete;
+
+private:
+    static void Set(DWORD dpi) {
+        RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", REG_DWORD, &dpi, sizeof(dpi));
+    }
+};
+
+using ScaledWindowTest = AppTest;
+
+TEST_F(ScaledWindowTest, At144DpiEverythingIsScaledAndNothingOverlaps) {
+    sim->SetState({L"profile=Home", L"profile=自宅 の Wi-Fi", L"profile=Office 5G", L"profile=Cafe Guest"});
+    HighDpi dpi;
+    auto p = Start();
+    HWND main = p->MainWindow();
+    ASSERT_NE(main, nullptr);
+    auto rect = [](HWND h) {
+        RECT r{};
+        GetWindowRect(h, &r);
+        return r;
+    };
+    RECT client{};
+    GetClientRect(main, &client);
+    EXPECT_EQ(client.right, MulDiv(336, 144, 96));
+    EXPECT_EQ(client.bottom, MulDiv(249, 144, 96));
+    const RECT connect = rect(ButtonByText(main, L"接続"));
+    const RECT list = rect(ButtonByText(main, L"リスト編集"));
+    EXPECT_EQ(connect.right - connect.left, MulDiv(100, 144, 96));
+    EXPECT_EQ(connect.bottom - connect.top, MulDiv(35, 144, 96));
+    EXPECT_EQ(list.bottom - list.top, MulDiv(30, 144, 96));
+    EXPECT_GT(list.top, rect(ButtonByText(main, L"切断")).bottom - 1);
+    // The radio buttons stay left of the panel and apart from each other,
+    // each tall enough for its text at this DPI.
+    LONG lastBottom = -100000;
+    for (HWND r : Radios(main)) {
+        const RECT rr = rect(r);
+        EXPECT_LE(rr.right, connect.left);
+        EXPECT_GE(rr.top, lastBottom);
+        EXPECT_GE(rr.bottom - rr.top, MulDiv(13, 144, 96));
+        lastBottom = rr.bottom;
+    }
+    // (The font itself cannot be asked for from here: Wine answers WM_GETFONT
+    // from another process with null. The screenshot shows it.)
+    Shot(main, L"main-144dpi");
+    EXPECT_EQ(p->Close(), 0);
+}
+
+}  // namespace
+}  // namespace velnor::e2e

@@ -2,7 +2,10 @@
 // the single-instance guard, the theme, the manifest and the first show.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "e2e/fixture.h"
+#include "version.h"
 
 namespace velnor::e2e {
 namespace {
@@ -160,6 +163,68 @@ TEST_F(StartupTest, AMissingThemeIsReportedWithACloseButtonAndStartUpGoesOn) {
     ASSERT_NE(themed.MainWindow(), nullptr);
     EXPECT_EQ(FindTopWindow(themed.Pid(), L"#32770"), nullptr);
     EXPECT_EQ(themed.Close(), 0);
+}
+
+}  // namespace
+}  // namespace velnor::e2e
+
+namespace velnor::e2e {
+namespace {
+
+#pragma pack(push, 2)
+struct IconDirEntry {
+    BYTE width, height, colours, reserved;
+    WORD planes, bitCount;
+    DWORD bytes;
+    WORD id;
+};
+struct IconDir {
+    WORD reserved, type, count;
+    IconDirEntry entries[1];
+};
+#pragma pack(pop)
+
+TEST(ProgramFile, TheMainIconHasTheNineImages) {
+    HMODULE exe = LoadLibraryExW(BuiltProgram().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(exe, nullptr);
+    HRSRC res = FindResourceW(exe, MAKEINTRESOURCEW(1), RT_GROUP_ICON);
+    ASSERT_NE(res, nullptr);
+    const auto* dir = static_cast<const IconDir*>(LockResource(LoadResource(exe, res)));
+    ASSERT_NE(dir, nullptr);
+    std::vector<std::pair<int, int>> images;  // size, bits per pixel
+    for (WORD i = 0; i < dir->count; ++i) {
+        const IconDirEntry& e = dir->entries[i];
+        images.emplace_back(e.width ? e.width : 256, e.bitCount);
+    }
+    std::sort(images.begin(), images.end());
+    EXPECT_EQ(images, (std::vector<std::pair<int, int>>{
+                          {16, 4}, {16, 8}, {16, 32}, {32, 4}, {32, 8}, {32, 32}, {48, 8}, {48, 32}, {256, 32}}));
+    FreeLibrary(exe);
+}
+
+TEST(ProgramFile, ItsPropertiesNameTheProductAndTheVersion) {
+    const std::wstring path = BuiltProgram();
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+    ASSERT_GT(size, 0u);
+    std::vector<char> data(size);
+    ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, size, data.data()));
+    auto value = [&](const wchar_t* name) {
+        wchar_t* text = nullptr;
+        UINT length = 0;
+        const std::wstring key = std::wstring(L"\\StringFileInfo\\041104B0\\") + name;
+        if (!VerQueryValueW(data.data(), key.c_str(), reinterpret_cast<void**>(&text), &length) || !text) return std::wstring();
+        return std::wstring(text);
+    };
+    EXPECT_EQ(value(L"ProductName"), L"Velnor");
+    EXPECT_EQ(value(L"FileVersion"), VELNOR_VERSION_WSTRING);
+    EXPECT_FALSE(value(L"FileDescription").empty());
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+    EXPECT_EQ(HIWORD(fixed->dwFileVersionMS), VELNOR_VERSION_MAJOR);
+    EXPECT_EQ(LOWORD(fixed->dwFileVersionMS), VELNOR_VERSION_MINOR);
+    EXPECT_EQ(HIWORD(fixed->dwFileVersionLS), VELNOR_VERSION_PATCH);
 }
 
 }  // namespace

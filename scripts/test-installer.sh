@@ -1,0 +1,214 @@
+#!/usr/bin/env bash
+# The installer round trip under Wine, in a throw-away prefix of its own
+# (build/installer/wine/prefix): silent install, files, Start-menu shortcuts,
+# the uninstall entry, the installed program, silent uninstall with and
+# without /REMOVEDATA. Builds the release first with scripts/dist.sh.
+# Ends with one line "N passed, N failed".
+set -uo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+cd "$top"
+
+work=$top/build/installer
+mkdir -p "$work"
+passed=0 failed=0
+ok() { passed=$((passed + 1)); echo "ok   $1"; }
+bad() { failed=$((failed + 1)); echo "FAIL $1"; }
+check() { local name=$1; shift; if "$@"; then ok "$name"; else bad "$name"; fi; }
+finish() { echo "$passed passed, $failed failed"; [ "$failed" = 0 ]; exit; }
+
+if ! bash scripts/dist.sh >"$work/dist.log" 2>&1; then
+  tail -20 "$work/dist.log"
+  bad "make dist (log: $work/dist.log)"
+  finish
+fi
+version=$(sed -n 's/^project(Velnor VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+dist=$top/build/dist
+setup=$dist/velnor-$version-setup.exe
+zipfile=$dist/velnor-$version-win64.zip
+
+# --- the portable zip -------------------------------------------------------
+zip_holds_three() {
+  [ "$(unzip -Z1 "$zipfile" | LC_ALL=C sort | tr '\n' ' ')" = "LICENSE velnor.exe 使い方.txt " ] &&
+    unzip -p "$zipfile" velnor.exe | cmp -s - "$dist/stage/velnor.exe" &&
+    unzip -p "$zipfile" LICENSE | cmp -s - LICENSE
+}
+check "zip velnor-$version-win64.zip holds velnor.exe, 使い方.txt and LICENSE" zip_holds_three
+# Stripped (no symbol table: BFD flag HAS_SYMS 0x10 clear) and static (no
+# MinGW runtime DLL among its imports).
+exe_stripped_static() {
+  local exe=$dist/stage/velnor.exe flags
+  flags=$(LC_ALL=C x86_64-w64-mingw32-objdump -f "$exe" | sed -n 's/.*flags \(0x[0-9a-fA-F]*\).*/\1/p')
+  [ -n "$flags" ] && [ $((flags & 0x10)) = 0 ] &&
+    ! LC_ALL=C x86_64-w64-mingw32-objdump -p "$exe" | grep -i 'DLL Name:' | grep -qiE 'libstdc|libgcc|winpthread|pugixml'
+}
+check "the shipped velnor.exe is stripped and needs no MinGW runtime DLLs" exe_stripped_static
+guide_is_utf8_bom_crlf() {
+  local f=$work/guide.txt
+  unzip -p "$zipfile" 使い方.txt >"$f" || return 1
+  [ "$(head -c 3 "$f" | od -An -tx1 | tr -d ' ')" = efbbbf ] &&
+    iconv -f UTF-8 -t UTF-8 "$f" >/dev/null &&
+    ! tr -d '\r' <"$f" | cmp -s - "$f" &&     # has CRs...
+    ! grep -q $'[^\r]$' "$f" &&               # ...and every line ends in CR LF
+    [ "$(tail -c 1 "$f" | od -An -c | tr -d ' ')" = '\n' ]
+}
+check "使い方.txt is UTF-8 with a byte-order mark and CR LF line ends" guide_is_utf8_bom_crlf
+[ -f "$setup" ] || { bad "installer $setup was built"; finish; }
+
+# --- the Wine prefix --------------------------------------------------------
+. scripts/wine-env.sh
+trap velnor_wine_stop EXIT
+velnor_wine_init "$work"
+case ",$WINEDLLOVERRIDES," in *winemenubuilder.exe=d*) ;; *) bad "winemenubuilder disabled"; finish ;; esac
+velnor_xvfb_start "$work/xvfb" || { bad "Xvfb started"; finish; }
+
+user=${USER:-$(id -un)}
+profile=$WINEPREFIX/drive_c/users/$user
+inst=$profile/AppData/Local/Programs/Velnor
+inst_win="C:\\users\\$user\\AppData\\Local\\Programs\\Velnor"
+menu=$profile/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs
+data_parent=$profile/AppData/Roaming/Orvo\ Project
+data=$data_parent/Velnor
+key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velnor'
+main_lnk=$menu/Velnor.lnk
+connect_lnk=$menu/"Velnor (接続).lnk"
+[ -d "$profile" ] || { bad "the prefix has the user folder $profile"; finish; }
+
+# Leftovers of an earlier run would hide a failure to install or to remove.
+rm -rf "$inst" "$data_parent" "$main_lnk" "$connect_lnk"
+wine reg delete "$key" /f </dev/null >/dev/null 2>&1
+wineserver -w
+
+key_exists() { wine reg query "$key" </dev/null >/dev/null 2>&1; }
+# Waits for every process of the prefix: an NSIS uninstaller copies itself to
+# the temporary folder, starts the copy and returns at once.
+settle() { timeout 60 wineserver -w; }
+
+# Prints the target path and the arguments of a shell link, one per line.
+lnk_fields() {
+  python3 - "$1" <<'PY'
+import struct, sys
+d = open(sys.argv[1], 'rb').read()
+assert d[:4] == b'L\0\0\0', 'not a shell link'
+flags, = struct.unpack_from('<I', d, 0x14)
+p = 0x4c
+if flags & 0x1:                                   # HasLinkTargetIDList
+    n, = struct.unpack_from('<H', d, p); p += 2 + n
+target = ''
+if flags & 0x2:                                   # HasLinkInfo
+    size, _, info_flags, _, base, _, suffix = struct.unpack_from('<7I', d, p)
+    if info_flags & 1:
+        cstr = lambda o: d[p + o:d.index(b'\0', p + o)].decode('cp932')
+        target = cstr(base) + cstr(suffix)
+    p += size
+strings = {}
+for bit in (0x4, 0x8, 0x10, 0x20, 0x40):          # name, relative path, working dir, arguments, icon
+    if flags & bit:
+        n, = struct.unpack_from('<H', d, p); p += 2
+        if flags & 0x80:
+            v = d[p:p + 2 * n].decode('utf-16-le'); p += 2 * n
+        else:
+            v = d[p:p + n].decode('cp932'); p += n
+        strings[bit] = v.rstrip('\0')
+print(target)
+print(strings.get(0x20, ''))
+PY
+}
+link_is() {
+  local fields want_target=$2 want_args=$3
+  [ -f "$1" ] || return 1
+  mapfile -t fields < <(lnk_fields "$1")
+  [ ${#fields[@]} = 2 ] || return 1
+  [ "${fields[0],,}" = "${want_target,,}" ] && [ "${fields[1]}" = "$want_args" ]
+}
+
+installed_files_present() {
+  cmp -s "$inst/velnor.exe" "$dist/stage/velnor.exe" &&
+    cmp -s "$inst/使い方.txt" docs/使い方.txt && cmp -s "$inst/LICENSE" LICENSE &&
+    [ -f "$inst/uninstall.exe" ]
+}
+installed_files_gone() {
+  [ ! -e "$inst/velnor.exe" ] && [ ! -e "$inst/使い方.txt" ] && [ ! -e "$inst/LICENSE" ] &&
+    [ ! -e "$inst/uninstall.exe" ]
+}
+
+# The values of the uninstall entry, from "reg export" (a UTF-16 file).
+uninstall_entry_right() {
+  local reg=$work/uninstall.reg text esc
+  rm -f "$reg"
+  wine reg export "$key" "$(velnor_winpath "$reg")" /y </dev/null >/dev/null 2>&1 || return 1
+  text=$(iconv -f UTF-16 -t UTF-8 "$reg" | tr -d '\r') || return 1
+  esc=${inst_win//\\/\\\\}
+  local line
+  for line in '"DisplayName"="Velnor"' "\"DisplayVersion\"=\"$version\"" '"Publisher"="Orvo Project"' \
+      "\"UninstallString\"=\"\\\"$esc\\\\uninstall.exe\\\"\"" "\"InstallLocation\"=\"$esc\"" \
+      '"NoModify"=dword:00000001' '"NoRepair"=dword:00000001'; do
+    grep -qFx -- "$line" <<<"$text" || { echo "  missing: $line"; return 1; }
+  done
+}
+
+# --- round 1: install, run, uninstall keeping the data ----------------------
+wine "$setup" /S </dev/null >"$work/setup1.log" 2>&1
+check "silent install (setup.exe /S) exits with 0" [ $? = 0 ]
+check "velnor.exe, 使い方.txt, LICENSE and uninstall.exe are in the local programs folder" installed_files_present
+check "Start menu: Velnor.lnk starts velnor.exe without arguments" link_is "$main_lnk" "$inst_win\\velnor.exe" ""
+check "Start menu: Velnor (接続).lnk starts velnor.exe /s" link_is "$connect_lnk" "$inst_win\\velnor.exe" "/s"
+check "uninstall entry $key exists" key_exists
+check "uninstall entry holds name, version $version, publisher, paths, NoModify, NoRepair" uninstall_entry_right
+
+wine "$inst/velnor.exe" </dev/null >"$work/velnor.log" 2>&1 &
+app=$!
+sleep 2
+check "the installed velnor.exe is still running after 2 s" kill -0 $app
+check "it created its data folder %APPDATA%\\Orvo Project\\Velnor" [ -d "$data" ]
+wine "$setup" /S </dev/null >"$work/setup-busy.log" 2>&1
+rc=$?
+check "a silent install while Velnor runs gives up with exit code 2 (got $rc)" [ $rc = 2 ]
+# Closing the window (WM_CLOSE) lets the program save its settings.
+wine taskkill /im velnor.exe </dev/null >/dev/null 2>&1
+for _ in $(seq 100); do kill -0 $app 2>/dev/null || break; sleep 0.1; done
+if kill -0 $app 2>/dev/null; then
+  bad "Velnor ends when its window is closed"
+  wineserver -k
+  wait $app 2>/dev/null
+else
+  wait $app
+  rc=$?
+  check "Velnor ends with exit code 0 when its window is closed (got $rc)" [ $rc = 0 ]
+fi
+check "it saved Velnor.xml in the data folder" grep -q '<Window>' "$data/Velnor.xml"
+settle
+
+cp "$data/Velnor.xml" "$work/Velnor.xml.before"
+wine "$inst/uninstall.exe" /S </dev/null >"$work/uninstall1.log" 2>&1
+rc=$?
+settle
+check "silent uninstall (uninstall.exe /S) exits with 0" [ $rc = 0 ]
+check "the program files and the install folder are gone" eval 'installed_files_gone && [ ! -e "$inst" ]'
+check "both Start-menu shortcuts are gone" eval '[ ! -e "$main_lnk" ] && [ ! -e "$connect_lnk" ]'
+check "the uninstall entry is gone" eval '! key_exists'
+check "the data folder and Velnor.xml are kept by a silent uninstall" cmp -s "$data/Velnor.xml" "$work/Velnor.xml.before"
+
+# --- round 2: install twice, uninstall with /REMOVEDATA ---------------------
+wine "$setup" /S </dev/null >"$work/setup2.log" 2>&1
+rc1=$?
+wine "$setup" /S </dev/null >"$work/setup3.log" 2>&1
+rc2=$?
+check "installing again, and over an installed copy, exits with 0 (got $rc1, $rc2)" [ $rc1 = 0 ] && [ $rc2 = 0 ]
+check "the files are in place after installing over the installed copy" installed_files_present
+mkdir -p "$data"
+printf 'Disable\r\n' >"$data/Disable.lst"
+mkdir -p "$data_parent/Other" "$inst/mine"
+echo keep >"$data_parent/Other/keep.txt"
+echo keep >"$inst/mine/notes.txt"
+wine "$inst/uninstall.exe" /S /REMOVEDATA </dev/null >"$work/uninstall2.log" 2>&1
+rc=$?
+settle
+check "silent uninstall with /REMOVEDATA exits with 0" [ $rc = 0 ]
+check "/REMOVEDATA removes the data folder with Velnor.xml and Disable.lst" [ ! -e "$data" ]
+check "it keeps another program's folder under Orvo Project" [ -f "$data_parent/Other/keep.txt" ]
+check "it removes only the installed files, not the user's own files in the install folder" \
+  eval 'installed_files_gone && [ -f "$inst/mine/notes.txt" ]'
+check "shortcuts and uninstall entry are gone after the second uninstall" \
+  eval '[ ! -e "$main_lnk" ] && [ ! -e "$connect_lnk" ] && ! key_exists'
+
+finish

@@ -1,0 +1,164 @@
+// Faults injected into the real program: killed in the middle of writing its
+// files, and started twenty times at the same instant.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "e2e/fixture.h"
+#include "orvo/utf.h"
+
+namespace velnor::e2e {
+namespace {
+
+using Names = std::vector<std::wstring>;
+
+class FaultTest : public AppTest {
+protected:
+    void TearDown() override {
+        SetEnvironmentVariableW(L"VELNOR_PAUSE_BEFORE_REPLACE", nullptr);
+        AppTest::TearDown();
+    }
+    // The test build with the pause point, beside the product in the folder.
+    std::unique_ptr<Program> StartPausing(const wchar_t* file) {
+        const std::wstring faults = app + L"\\velnor_faults.exe";
+        CopyFileW(BuiltProgram(L"velnor_faults.exe").c_str(), faults.c_str(), FALSE);
+        SetEnvironmentVariableW(L"VELNOR_PAUSE_BEFORE_REPLACE", file);
+        auto p = std::make_unique<Program>(faults, L"\"" + faults + L"\" /p", work);
+        SetEnvironmentVariableW(L"VELNOR_PAUSE_BEFORE_REPLACE", nullptr);
+        return p;
+    }
+    // Runs the product once, choosing the radio button `index`, and closes it.
+    void RunAndChoose(int index) {
+        auto p = Start();
+        HWND main = p->MainWindow();
+        ASSERT_NE(main, nullptr);
+        SendMessageW(Radios(main)[static_cast<size_t>(index)], BM_CLICK, 0, 0);
+        ASSERT_EQ(p->Close(), 0);
+    }
+    static void Kill(Program& p) {
+        TerminateProcess(p.Process(), 9);
+        WaitForSingleObject(p.Process(), 10000);
+    }
+};
+
+TEST_F(FaultTest, KilledJustBeforeTheSettingsAreReplacedTheOldFileStays) {
+    sim->SetState({L"profile=Home", L"profile=Work"});
+    RunAndChoose(0);
+    const std::string before = ReadFile(File(L"Velnor.xml"));
+    ASSERT_NE(before.find("Home"), std::string::npos);
+
+    auto p = StartPausing(L"Velnor.xml");
+    HWND main = p->MainWindow();
+    ASSERT_NE(main, nullptr);
+    SendMessageW(Radios(main)[1], BM_CLICK, 0, 0);
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return FileExists(File(L"Velnor.xml.paused")); }));
+    Kill(*p);
+    EXPECT_EQ(ReadFile(File(L"Velnor.xml")), before);
+    // And the next run reads it as before.
+    auto next = Start();
+    HWND again = next->MainWindow();
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(CheckedRadio(again), 0);
+    EXPECT_EQ(next->Close(), 0);
+}
+
+TEST_F(FaultTest, KilledJustBeforeTheHiddenListIsReplacedTheOldFileStays) {
+    sim->SetState({L"profile=Home", L"profile=Work"});
+    const std::string before = " Work\r\n";
+    WriteFile(File(L"Disable.lst"), before);
+    auto p = StartPausing(L"Disable.lst");
+    HWND main = p->MainWindow();
+    ASSERT_NE(main, nullptr);
+    PostMessageW(ButtonByText(main, L"リスト編集"), BM_CLICK, 0, 0);
+    HWND editor = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (editor = FindTopWindow(p->Pid(), L"TListForm")) != nullptr; }));
+    HWND list = nullptr, toolbar = nullptr;
+    for (HWND h : Children(editor)) {
+        if (ClassOf(h) == L"SysListView32") list = h;
+        if (ClassOf(h) == L"ToolbarWindow32") toolbar = h;
+    }
+    ASSERT_TRUE(list && toolbar);
+    ASSERT_TRUE(SetListTick(p->Process(), list, 0, true));
+    ASSERT_TRUE(ClickToolButton(p->Process(), toolbar, L"OK"));
+    ASSERT_TRUE(WaitFor([&] { return FileExists(File(L"Disable.lst.paused")); }));
+    Kill(*p);
+    EXPECT_EQ(ReadFile(File(L"Disable.lst")), before);
+}
+
+TEST_F(FaultTest, KilledAtRandomMomentsOfACloseTheSettingsAreOldOrNewNeverPartial) {
+    sim->SetState({L"profile=Home", L"profile=Work"});
+    RunAndChoose(0);
+    std::mt19937 random(20261210);
+    int oldSeen = 0, newSeen = 0;
+    for (int trial = 0; trial < 24; ++trial) {
+        const std::string before = ReadFile(File(L"Velnor.xml"));
+        const bool wasHome = before.find("> Home<") != std::string::npos;
+        auto p = Start();
+        HWND main = p->MainWindow();
+        ASSERT_NE(main, nullptr);
+        SendMessageW(Radios(main)[wasHome ? 1 : 0], BM_CLICK, 0, 0);
+        // The close takes a few milliseconds: kill somewhere inside it.
+        const double delay = std::uniform_real_distribution<double>(0.0, 6.0)(random);
+        LARGE_INTEGER frequency, start, now;
+        QueryPerformanceFrequency(&frequency);
+        QueryPerformanceCounter(&start);
+        PostMessageW(main, WM_CLOSE, 0, 0);
+        do QueryPerformanceCounter(&now);
+        while ((now.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart < delay);
+        Kill(*p);
+        const std::string after = ReadFile(File(L"Velnor.xml"));
+        if (after == before) {
+            ++oldSeen;
+            continue;
+        }
+        // A complete new file: the other choice, and the whole document.
+        EXPECT_NE(after.find(wasHome ? "> Work<" : "> Home<"), std::string::npos) << after;
+        EXPECT_GE(after.size(), 12u);
+        EXPECT_EQ(after.substr(after.size() - 9), "</root>\r\n") << after;
+        ++newSeen;
+    }
+    std::printf("  [info] old file %d times, new file %d times\n", oldSeen, newSeen);
+}
+
+TEST_F(FaultTest, OfTwentyCopiesStartedAtTheSameInstantExactlyOneRuns) {
+    std::vector<PROCESS_INFORMATION> copies(20);
+    for (auto& pi : copies) {
+        STARTUPINFOW si{};
+        si.cb = sizeof(si);
+        std::wstring line = CommandLine(L"/p");
+        ASSERT_TRUE(CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                                   work.c_str(), &si, &pi));
+    }
+    for (auto& pi : copies) ResumeThread(pi.hThread);
+    // All but one end on their own, silently and with exit code 0.
+    auto running = [&] {
+        int n = 0;
+        for (auto& pi : copies) n += WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT;
+        return n;
+    };
+    ASSERT_TRUE(WaitFor([&] { return running() == 1; }, 30000)) << running() << " still running";
+    Sleep(500);
+    EXPECT_EQ(running(), 1);
+    int windows = 0;
+    for (auto& pi : copies) {
+        if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) {
+            HWND main = nullptr;
+            WaitFor([&] { return (main = FindTopWindow(pi.dwProcessId, L"TmainForm")) != nullptr; });
+            windows += main != nullptr;
+            if (main) PostMessageW(main, WM_CLOSE, 0, 0);
+            WaitForSingleObject(pi.hProcess, 10000);
+        }
+        DWORD code = 99;
+        GetExitCodeProcess(pi.hProcess, &code);
+        EXPECT_EQ(code, 0u);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+    EXPECT_EQ(windows, 1);
+}
+
+}  // namespace
+}  // namespace velnor::e2e
