@@ -1,7 +1,9 @@
 # pugixml 1.13 on both builds: Debian's library natively, and for Windows the
 # same release compiled from Debian's source package (fetched by
 # scripts/fetch-pugixml.sh into the build tree, never committed).
-if(WIN32 AND CMAKE_CROSSCOMPILING)
+# Elsewhere (Windows with vcpkg, say) CMake finds an installed pugixml, unless a
+# source tree is given.
+if(VELNOR_PUGIXML_SOURCE OR (WIN32 AND CMAKE_CROSSCOMPILING))
   if(NOT EXISTS "${VELNOR_PUGIXML_SOURCE}/src/pugixml.cpp")
     message(FATAL_ERROR "pugixml source not found in '${VELNOR_PUGIXML_SOURCE}': run scripts/fetch-pugixml.sh")
   endif()

@@ -4,8 +4,11 @@
 #include <psapi.h>
 #include <shlobj.h>
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -297,6 +300,16 @@ HWND Program::MainWindow(DWORD timeoutMs) {
             return found != nullptr || WaitForSingleObject(pi_.hProcess, 0) == WAIT_OBJECT_0;
         },
         timeoutMs);
+    // Every scenario leaves a picture of the window as it first appeared.
+    if (found && !shotTaken_) {
+        shotTaken_ = true;
+        static int counter = 0;
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        char name[256];
+        snprintf(name, sizeof name, "%s.%s-%d", info ? info->test_suite_name() : "scenario", info ? info->name() : "",
+                 ++counter);
+        Shot(found, std::wstring(name, name + strlen(name)));
+    }
     return found;
 }
 

@@ -78,6 +78,7 @@ public:
 
 private:
     PROCESS_INFORMATION pi_{};
+    bool shotTaken_ = false;
 };
 
 // Files as the tests see them.

@@ -105,6 +105,7 @@ TEST_F(ListEditorTest, TickedNamesAreHiddenAfterOkAndShownAgainWhenCleared) {
     Open();
     Tick(1, true);
     Tick(2, true);
+    Shot(editor, L"list-editor-ticked");
     const size_t before = sim->Commands().size();
     EXPECT_TRUE(Press(L"OK"));
     // The file in the ANSI code page, CR LF after every line; the main window

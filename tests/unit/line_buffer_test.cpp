@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/resource.h>
+
+#include <csignal>
+#endif
+
 #include "orvo/errors.h"
 #include "orvo/utf.h"
 #include "support/file_bytes.h"
@@ -195,6 +201,37 @@ TEST(LineBufferFile, FailedSaveRaisesTheCreateErrorNamingTheTargetAndLeavesNoTra
     for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.Path())) ++entries;
     EXPECT_EQ(entries, 1u);
 }
+
+#ifndef _WIN32
+// A disk that fills up in the middle of the write: the file-size limit makes
+// write() fail with EFBIG after a few bytes, as a full disk fails with ENOSPC.
+TEST(LineBufferFile, ADiskThatFillsUpMidWriteKeepsTheOldFile) {
+    TempDir dir;
+    const std::wstring path = dir.File(L"Disable.lst");
+    WriteBytes(path, " old\r\n");
+    LineBuffer b;
+    for (int i = 0; i < 1000; ++i) b.Add(L" name " + std::to_wstring(i));
+    struct rlimit old {};
+    getrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 64;
+    setrlimit(RLIMIT_FSIZE, &small);
+    bool raised = false;
+    try {
+        b.SaveToFile(path);
+    } catch (const EFCreateError& e) {
+        raised = e.Message().rfind(L"ファイル \"" + path + L"\" を作成できません。", 0) == 0;
+    }
+    setrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, SIG_DFL);
+    EXPECT_TRUE(raised);
+    EXPECT_EQ(ReadBytes(path), " old\r\n");
+    size_t entries = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.Path())) ++entries;
+    EXPECT_EQ(entries, 1u);  // no temporary file left
+}
+#endif
 
 TEST(LineBufferFile, SaveReplacesAnExistingFileCompletely) {
     TempDir dir;

@@ -35,7 +35,9 @@ TEST(ParseProfileLine, TakesTheTextAfterTheLabelAsTheName) {
     for (const auto& c : cases) {
         std::wstring name = L"unchanged";
         EXPECT_EQ(ParseProfileLine(c.line, &name), c.hasName);
-        if (c.hasName) EXPECT_EQ(name, c.name);
+        if (c.hasName) {
+            EXPECT_EQ(name, c.name);
+        }
     }
     EXPECT_EQ(kProfileLabel.size(), 22u);
     EXPECT_EQ(kConnectedMarker.size(), 7u);
