@@ -35,7 +35,7 @@ progdir=$top/build/bench/programs
 rm -rf "$progdir" && mkdir -p "$progdir"
 cp build/windows/src/velnor.exe build/windows/bench/minimal_listing.exe "$progdir/"
 NETSH_SIM_DIR=$(velnor_winpath "$simdir") wine build/windows/bench/startup_timing.exe \
-  "$(velnor_winpath "$progdir")" "$(velnor_winpath "$simdir")" 9 | tee -a "$out"
+  "$(velnor_winpath "$progdir")" "$(velnor_winpath "$simdir")" 15 | tee -a "$out"
 velnor_wine_stop
 printf 'BENCH size/velnor_exe_stripped %s bytes\n' "$(stat -c %s build/windows/src/velnor.exe)" | tee -a "$out"
 
