@@ -2,34 +2,20 @@
 // plus WaitForSingleObject of the same simulator command, interleaved in one
 // run. Prints the medians and their ratio as BENCH lines.
 #include <windows.h>
+#include <shellapi.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include <shellapi.h>
-
 #include "orvo/exec_and_wait.h"
 #include "orvo/win32_text.h"
+#include "timing_win.h"
 
 namespace {
 
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
+using velnor::bench::Median;
+using velnor::bench::Now;
 
 const wchar_t kParameters[] = L" /c netsh wlan disconnect > NUL";
 

@@ -13,23 +13,12 @@
 #include <string>
 #include <vector>
 
+#include "timing_win.h"
+
 namespace {
 
-double Now() {
-    static const LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
+using velnor::bench::Median;
+using velnor::bench::Now;
 
 void WriteText(const std::wstring& path, const std::string& text) {
     std::ofstream(path.c_str(), std::ios::binary) << text;

@@ -158,8 +158,6 @@ LRESULT DrawListItem(NMLVCUSTOMDRAW& draw) {
 
 }  // namespace
 
-void TListForm::RunCommand(const Command& command) { RunSystemCommand(command); }
-
 void TListForm::Create(HINSTANCE instance, HWND owner) {
     RegisterWindowClass(instance, kClassName, WindowProc);
     CreateWindowExW(kExStyle, kClassName, kApplicationTitle, kStyle, CW_USEDEFAULT, CW_USEDEFAULT, kMinWidth,

@@ -10,6 +10,7 @@
 
 #include "main/line_buffer.h"
 #include "main/wlan.h"
+#include "orvo/exec_and_wait.h"
 #include "ui/base_window.h"
 #include "ui/dpi.h"
 
@@ -55,8 +56,7 @@ private:
     std::vector<bool> Ticks() const;
     void SetItems(const std::vector<std::wstring>& items, const std::vector<bool>& ticks);
 
-    Wlan wlan_{RunCommand};
-    static void RunCommand(const Command& command);
+    Wlan wlan_{RunSystemCommand};
 
     HWND ToolBar = nullptr;
     HWND CheckListBox = nullptr;

@@ -49,8 +49,6 @@ HWND MakeButton(HWND parent, const wchar_t* caption, int id) {
 
 }  // namespace
 
-void TmainForm::RunCommand(const Command& command) { RunSystemCommand(command); }
-
 TmainForm::BusyScope::BusyScope(TmainForm& form) : form_(form) { ++form_.busy_; }
 
 TmainForm::BusyScope::~BusyScope() {

@@ -8,6 +8,7 @@
 
 #include "main/line_buffer.h"
 #include "main/wlan.h"
+#include "orvo/exec_and_wait.h"
 #include "ui/base_window.h"
 #include "ui/dpi.h"
 #include "ui/radio_group.h"
@@ -62,8 +63,7 @@ private:
     void RequestClose();
     LRESULT OnNotify(const NMHDR& header);
 
-    Wlan wlan_{RunCommand};
-    static void RunCommand(const Command& command);
+    Wlan wlan_{RunSystemCommand};
 
     TRadioGroup RadioGroup;
     HWND Panel = nullptr;
