@@ -47,6 +47,14 @@ echo "== native core tests"
 (cd build/native && GTEST_OUTPUT="xml:$results/native/" ctest --output-on-failure --timeout 900)
 tally "$results/native" $? "unit_tests"
 
+# The locale-dependent forms (dates, times, numbers) once more under en_US.
+echo "== native core tests under en_US"
+mkdir -p "$results/native-en"
+LC_ALL=en_US.UTF-8 GTEST_OUTPUT="xml:$results/native-en/" build/native/tests/unit_tests >"$results/native-en.log" 2>&1
+rc=$?
+tail -n 3 "$results/native-en.log"
+tally "$results/native-en" $rc "unit_tests"
+
 echo "== Windows tests under Wine"
 . scripts/wine-env.sh
 trap velnor_wine_stop EXIT
