@@ -165,8 +165,9 @@ void TListForm::Create(HINSTANCE instance, HWND owner) {
 }
 
 void TListForm::FormCreate() {
-    CreateControls();
-    ApplyDpi(DpiOf(hwnd_));
+    // The controls wait for the first showing: the editor is created hidden
+    // at start-up, and the start-up of the program should not pay for them.
+    dpi_ = DpiOf(hwnd_);
     const SIZE outer = OuterSizeForClient(Scale(kClientWidth, dpi_), Scale(kClientHeight, dpi_), kStyle, kExStyle, dpi_);
     SetWindowPos(hwnd_, nullptr, 0, 0, std::max<LONG>(outer.cx, kMinWidth), std::max<LONG>(outer.cy, kMinHeight),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -333,7 +334,14 @@ void TListForm::TBOKClick() {
     Close(kModalOk);
 }
 
+void TListForm::EnsureControls() {
+    if (CheckListBox) return;
+    CreateControls();
+    ApplyDpi(DpiOf(hwnd_));
+}
+
 int TListForm::ShowModal() {
+    EnsureControls();
     HWND owner = GetWindow(hwnd_, GW_OWNER);
     modal_ = true;
     modalResult_ = 0;
@@ -406,18 +414,19 @@ LRESULT TListForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_ERASEBKGND:
             return EraseWithSurface(hwnd_, wParam, Surface::Panel);
         case WM_SIZE:
-            Layout();
+            if (CheckListBox) Layout();
             return 0;
         case WM_GETMINMAXINFO:
             return SetMinimumSize(lParam, kMinWidth, kMinHeight);
         case WM_DPICHANGED:
             TakeSuggestedRect(hwnd_, lParam);
-            ApplyDpi(HIWORD(wParam));
+            if (CheckListBox) ApplyDpi(HIWORD(wParam));
+            else dpi_ = HIWORD(wParam);
             return 0;
         case WM_SETTINGCHANGE:
         case WM_SYSCOLORCHANGE:
         case WM_THEMECHANGED:
-            UpdateTickImages();
+            if (CheckListBox) UpdateTickImages();
             InvalidateRect(hwnd_, nullptr, TRUE);
             break;
         case WM_CLOSE:

@@ -46,6 +46,7 @@ private:
 
     void Close(int result);
     void CreateControls();
+    void EnsureControls();
     void ApplyDpi(UINT dpi);
     void Layout();
     void PlaceFirstTime();

@@ -98,7 +98,18 @@ TEST_F(FaultTest, KilledAtRandomMomentsOfACloseTheSettingsAreOldOrNewNeverPartia
         const bool wasHome = before.find("> Home<") != std::string::npos;
         auto p = Start();
         HWND main = p->MainWindow();
-        ASSERT_NE(main, nullptr);
+        HWND box = FindTopWindow(p->Pid(), L"#32770");
+        if (!main && !box && WaitForSingleObject(p->Process(), 0) == WAIT_TIMEOUT) {
+            // Slow to appear, but no error: give the window more time.
+            std::printf("  [info] trial %d: no window after 15 s, waiting longer\n", trial);
+            main = p->MainWindow(30000);
+            box = FindTopWindow(p->Pid(), L"#32770");
+        }
+        wchar_t boxText[512] = {};
+        if (box) GetDlgItemTextW(box, 0xFFFF, boxText, 512);
+        ASSERT_NE(main, nullptr) << "trial " << trial << ", running "
+                                 << (WaitForSingleObject(p->Process(), 0) == WAIT_TIMEOUT) << ", box '"
+                                 << WideToUtf8(boxText) << "', settings '" << before << "'";
         SendMessageW(Radios(main)[wasHome ? 1 : 0], BM_CLICK, 0, 0);
         // The close takes a few milliseconds: kill somewhere inside it.
         const double delay = std::uniform_real_distribution<double>(0.0, 6.0)(random);
