@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   mingw-w64 wine wine64 xvfb fonts-ipafont-gothic x11-apps x11-utils netpbm locales
-  googletest libgtest-dev libpugixml-dev libbenchmark-dev cmake ninja-build make
+  g++ git googletest libgtest-dev libpugixml-dev libbenchmark-dev cmake ninja-build make
   clang libclang-rt-14-dev dpkg-dev nsis zip unzip python3
 )
 
