@@ -457,3 +457,45 @@ TEST_F(ScaledWindowTest, At144DpiEverythingIsScaledAndNothingOverlaps) {
 
 }  // namespace
 }  // namespace velnor::e2e
+
+namespace velnor::e2e {
+namespace {
+
+// The colour on screen at a point of a window's client area.
+COLORREF PixelAt(HWND window, int x, int y) {
+    POINT p{x, y};
+    ClientToScreen(window, &p);
+    HDC screen = GetDC(nullptr);
+    const COLORREF c = GetPixel(screen, p.x, p.y);
+    ReleaseDC(nullptr, screen);
+    return c;
+}
+
+using LookTest = AppTest;
+
+// (High contrast, where the system colours take over, cannot be shown here:
+// this Wine keeps no high-contrast setting.)
+TEST_F(LookTest, TheSkyThemePaintsTheWindow) {
+    sim->SetState({L"profile=Home"});
+    auto p = Start();
+    HWND main = p->MainWindow();
+    ASSERT_NE(main, nullptr);
+    RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Sleep(300);
+    RECT client;
+    GetClientRect(main, &client);
+    // Bottom left of the radio group, where no button is: the sky colour;
+    // the panel beside it is white.
+    EXPECT_EQ(PixelAt(main, 3, client.bottom - 3), RGB(0xEA, 0xF5, 0xFD));
+    const RECT list = [&] {
+        RECT r;
+        GetWindowRect(ButtonByText(main, L"切断"), &r);
+        MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    }();
+    EXPECT_EQ(PixelAt(main, list.left + 10, list.bottom + 20), RGB(0xFF, 0xFF, 0xFF));
+    EXPECT_EQ(p->Close(), 0);
+}
+
+}  // namespace
+}  // namespace velnor::e2e
