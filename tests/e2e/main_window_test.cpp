@@ -52,6 +52,17 @@ protected:
         return text;
     }
     static void Dismiss(HWND box) { PostMessageW(box, WM_COMMAND, IDOK, 0); }
+    // Starts the program, chooses Home and presses 接続 on a simulator whose
+    // connect takes three seconds; returns while that command is running.
+    void StartSlowConnect(std::unique_ptr<Program>& p, HWND& main) {
+        sim->SetState({L"profile=Home", L"delay.connect=3000"});
+        p = Start();
+        main = p->MainWindow();
+        ASSERT_NE(main, nullptr);
+        SendMessageW(Radios(main)[0], BM_CLICK, 0, 0);
+        Click(main, L"接続");
+        ASSERT_TRUE(WaitForJournal(3));
+    }
     RECT Rect(HWND h) {
         RECT r{};
         GetWindowRect(h, &r);
@@ -188,13 +199,9 @@ TEST_F(MainWindowTest, DisconnectWithNothingSelectedAndReconnect) {
 }
 
 TEST_F(MainWindowTest, DuringASlowCommandTheWindowAnswersAndAnotherClickRunsNested) {
-    sim->SetState({L"profile=Home", L"delay.connect=3000"});
-    auto p = Start();
-    HWND main = p->MainWindow();
-    ASSERT_NE(main, nullptr);
-    SendMessageW(Radios(main)[0], BM_CLICK, 0, 0);
-    Click(main, L"接続");
-    ASSERT_TRUE(WaitForJournal(3));  // the connect command is running
+    std::unique_ptr<Program> p;
+    HWND main = nullptr;
+    ASSERT_NO_FATAL_FAILURE(StartSlowConnect(p, main));
     DWORD_PTR answer = 0;
     EXPECT_TRUE(SendMessageTimeoutW(main, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 1000, &answer));
     RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
@@ -209,13 +216,9 @@ TEST_F(MainWindowTest, DuringASlowCommandTheWindowAnswersAndAnotherClickRunsNest
 }
 
 TEST_F(MainWindowTest, ClosingWhileACommandRunsWritesTheSettingsAtOnceAndEndsAfterIt) {
-    sim->SetState({L"profile=Home", L"delay.connect=3000"});
-    auto p = Start();
-    HWND main = p->MainWindow();
-    ASSERT_NE(main, nullptr);
-    SendMessageW(Radios(main)[0], BM_CLICK, 0, 0);
-    Click(main, L"接続");
-    ASSERT_TRUE(WaitForJournal(3));
+    std::unique_ptr<Program> p;
+    HWND main = nullptr;
+    ASSERT_NO_FATAL_FAILURE(StartSlowConnect(p, main));
     const std::string before = ReadFile(File(L"Velnor.xml"));
     PostMessageW(main, WM_CLOSE, 0, 0);
     ASSERT_TRUE(WaitFor([&] { return ReadFile(File(L"Velnor.xml")) != before; }, 2000));
