@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "orvo/exec_and_wait.h"
-#include "orvo/win32_text.h"
+#include "platform/win32_text.h"
 #include "timing_win.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "orvo/utf.h"
+#include "platform/utf.h"
 #include "xmlinifiles/xml_ini_file.h"
 
 namespace {

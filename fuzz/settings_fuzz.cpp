@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "orvo/errors.h"
-#include "orvo/utf.h"
+#include "platform/errors.h"
+#include "platform/utf.h"
 #include "xmlinifiles/xml_ini_file.h"
 
 namespace {

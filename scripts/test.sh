@@ -16,9 +16,7 @@ rm -rf "$results"
 mkdir -p "$results/native" "$results/windows"
 passed=0 failed=0
 
-# Adds the counts of one layer's GoogleTest XML files; a test program that
-# failed without reporting a failed case (a crash, a sanitizer report at exit)
-# counts as one failure.
+# One numeric attribute of the <testsuites> element of a GoogleTest XML file.
 attr() { grep -o -m1 '<testsuites [^>]*' "$2" | grep -o " $1=\"[0-9]*\"" | tr -dc 0-9; }
 
 # Adds the counts of one layer's GoogleTest XML files; a test program that

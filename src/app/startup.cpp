@@ -5,8 +5,10 @@
 #include <shellapi.h>
 
 #include <memory>
+#include <vector>
 
 #include "app/command_line.h"
+#include "app/resource.h"
 #include "list/list_window.h"
 #include "main/main_window.h"
 #include "orvo/data_folder.h"
@@ -56,17 +58,33 @@ std::wstring ModuleFolder() {
     return path.substr(0, path.find_last_of(L'\\') + 1);
 }
 
-bool AnotherCopyRunning() {
-    if (HANDLE other = OpenMutexW(MUTEX_ALL_ACCESS, FALSE, kMutexName)) {
-        CloseHandle(other);
+const MutexApi& SystemMutexApi() {
+    static const MutexApi api{
+        [](DWORD access, BOOL inherit, const wchar_t* name) { return OpenMutexW(access, inherit, name); },
+        [](const wchar_t* name, DWORD* lastError) {
+            HANDLE h = CreateMutexW(nullptr, FALSE, name);
+            *lastError = GetLastError();
+            return h;
+        },
+        [](HANDLE h) { return CloseHandle(h); },
+    };
+    return api;
+}
+
+bool AnotherCopyRunning(const MutexApi& api) {
+    if (HANDLE other = api.openMutex(MUTEX_ALL_ACCESS, FALSE, kMutexName)) {
+        api.closeHandle(other);
         return true;
     }
-    guardHandle = CreateMutexW(nullptr, FALSE, kMutexName);
-    if (guardHandle && GetLastError() == ERROR_ALREADY_EXISTS) {
-        CloseHandle(guardHandle);
-        guardHandle = nullptr;
+    DWORD error = 0;
+    HANDLE created = api.createMutex(kMutexName, &error);
+    if (created && error == ERROR_ALREADY_EXISTS) {
+        api.closeHandle(created);
         return true;
     }
+    // A create that failed outright (the name taken by another kind of object)
+    // does not stop the program: it runs without the guard.
+    guardHandle = created;
     return false;
 }
 
@@ -82,37 +100,46 @@ int FirstShowCommand() {
 }
 
 int RunVelnor(HINSTANCE instance) {
-    // 1. The data folder.
-    if (HasSwitch(CommandLineArguments(), kPortableSwitch)) {
+    // The switches are read once here; the main window is told about "/s".
+    const std::vector<std::wstring> args = CommandLineArguments();
+    if (HasSwitch(args, kPortableSwitch)) {
         DataFolder = ModuleFolder();
     } else if (!PrepareDataFolder(L"Velnor", false)) {
+        // No folder for the settings: ending quietly is all that is left.
         return 0;
     }
-    // 2, 3. One copy per user session.
+    // A second copy ends without a word; the first one keeps the window.
     if (AnotherCopyRunning()) return 0;
-    // 4. The toolkit: a single-threaded apartment before any window exists.
+
+    // The shell's folder calls and the common controls expect a
+    // single-threaded apartment on the thread that owns the windows.
     ComApartment com;
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&icc);
-    // 5. The main window is unowned and so carries the taskbar button; the
-    //    list editor is owned by it and gets none.
-    // 6. The theme.
+
+    // Without its theme the program still works, in the system's colours.
     auto theme = LoadEmbeddedTheme(instance, kThemeName);
     if (!theme) ShowMissingThemeBox(kThemeName);
     SetCurrentTheme(std::move(theme));
-    // 7. The title is kApplicationTitle, the caption of every error box.
-    // 8, 9. The windows: the editor only after the main window's creation
-    //    handler has returned. Both live until the process ends.
+
+    // The main window is unowned and so carries the taskbar button. The list
+    // editor is owned by it (no button of its own) and must be created after
+    // the main window's creation handler has returned, since that handler
+    // already lists the profiles. Both live until the process ends.
+    MainWindowStart start;
+    start.silent = HasSwitch(args, kSilentSwitch);
+    start.icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_VELNOR), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
+    start.smallIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_VELNOR), IMAGE_ICON,
+                                                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
     static auto main = std::make_unique<TmainForm>();
     mainForm = main.get();
-    mainForm->Create(instance);
+    mainForm->Create(instance, start);
     static auto list = std::make_unique<TListForm>();
     ListForm = list.get();
     ListForm->Create(instance, mainForm->Handle());
     if (!mainForm->Handle()) return 0;
-    // 10. The first show happens in the message loop.
+
     RunMessageLoop(mainForm->Handle());
-    // 11. Exit code 0 on every orderly path.
     return 0;
 }
 

@@ -4,8 +4,8 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
-#include <vector>
 
 namespace velnor {
 
@@ -14,10 +14,23 @@ inline constexpr wchar_t kMutexName[] = L"Velnor/Orvo Project";
 // The running executable's folder, ending in "\".
 std::wstring ModuleFolder();
 
-// Whether another copy holds the guard. Takes the guard when not; a create
-// that reports the name as existing also means another copy, so two copies
-// started at the same instant cannot both run.
-bool AnotherCopyRunning();
+// The system calls of the single-instance guard, one member per call, so that
+// tests can show the outcome of a race that this machine only rarely loses.
+struct MutexApi {
+    std::function<HANDLE(DWORD access, BOOL inherit, const wchar_t* name)> openMutex;
+    // CreateMutexW, and GetLastError right after it.
+    std::function<HANDLE(const wchar_t* name, DWORD* lastError)> createMutex;
+    std::function<BOOL(HANDLE)> closeHandle;
+};
+
+// The real calls.
+const MutexApi& SystemMutexApi();
+
+// Whether another copy holds the guard. Takes the guard when not, and keeps it
+// until the process ends. A create that reports the name as existing also
+// means another copy: two copies started at the same instant can both fail
+// to open the name, and then only one of them creates it.
+bool AnotherCopyRunning(const MutexApi& api = SystemMutexApi());
 
 // The show command for the first show, from the state the process was started
 // with: maximised and "minimised without activation" are honoured, every other

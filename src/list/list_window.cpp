@@ -1,3 +1,12 @@
+// The list editor, TListForm: a modal tool window with a check list of every
+// known profile, in which the user ticks the ones the main window hides, and
+// a tool bar with OK and Cancel. Painting lives in ui/list_paint.cpp.
+//
+// Messages that matter:
+//   WM_COMMAND      IDOK from the tool bar writes "Disable.lst"; IDCANCEL closes
+//   WM_NOTIFY       NM_CUSTOMDRAW of the tool bar and the check list
+//   WM_CLOSE        every way of closing other than OK is Cancel
+//   WM_DPICHANGED   take the suggested rectangle, rebuild font, ticks, layout
 #include "list/list_window.h"
 
 #include <algorithm>
@@ -6,8 +15,9 @@
 #include "list/tick_list.h"
 #include "main/main_window.h"
 #include "orvo/exec_and_wait.h"
-#include "orvo/files.h"
+#include "platform/files.h"
 #include "ui/error_box.h"
+#include "ui/list_paint.h"
 #include "ui/theme.h"
 #include "ui/theme_paint.h"
 #include "ui/window_plumbing.h"
@@ -44,116 +54,6 @@ constexpr wchar_t kTip[] = L"非表示にするSSIDにチェックマークを�
 LRESULT CALLBACK NoTypeAheadProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
     if (msg == WM_CHAR && wParam != L' ') return 0;
     return DefSubclassProc(h, msg, wParam, lParam);
-}
-
-COLORREF Blend(COLORREF a, COLORREF b, int percentOfB) {
-    auto part = [&](int shift) {
-        const int x = (a >> shift) & 0xFF, y = (b >> shift) & 0xFF;
-        return ((x * (100 - percentOfB) + y * percentOfB) / 100) & 0xFF;
-    };
-    return RGB(part(0), part(8), part(16));
-}
-
-// Two tick images in the theme's colours: clear and set.
-HIMAGELIST MakeTickImages(UINT dpi, const Theme& t) {
-    const int size = Scale(kTickSize, dpi);
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, size * 2, size);
-    ReleaseDC(nullptr, screen);
-    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
-    RECT all{0, 0, size * 2, size};
-    HBRUSH back = CreateSolidBrush(t.panel);
-    FillRect(dc, &all, back);
-    DeleteObject(back);
-    for (int image = 0; image < 2; ++image) {
-        const int x = image * size;
-        HBRUSH face = CreateSolidBrush(image ? t.accent : t.panel);
-        HPEN edge = CreatePen(PS_SOLID, std::max(1, Scale(1, dpi)), image ? t.accent : t.border);
-        HGDIOBJ oldBrush = SelectObject(dc, face);
-        HGDIOBJ oldPen = SelectObject(dc, edge);
-        const int round = Scale(4, dpi);
-        RoundRect(dc, x + 1, 1, x + size - 1, size - 1, round, round);
-        SelectObject(dc, oldBrush);
-        SelectObject(dc, oldPen);
-        DeleteObject(face);
-        DeleteObject(edge);
-        if (image) {
-            // The tick mark, in the panel colour on the accent.
-            HPEN mark = CreatePen(PS_SOLID, std::max(2, Scale(2, dpi)), t.panel);
-            oldPen = SelectObject(dc, mark);
-            const POINT tick[] = {{x + size * 3 / 13, size * 7 / 13}, {x + size * 5 / 13, size * 9 / 13},
-                                  {x + size * 10 / 13, size * 4 / 13}};
-            Polyline(dc, tick, 3);
-            SelectObject(dc, oldPen);
-            DeleteObject(mark);
-        }
-    }
-    SelectObject(dc, oldBitmap);
-    DeleteDC(dc);
-    HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR32, 2, 0);
-    ImageList_Add(list, bitmap, nullptr);
-    DeleteObject(bitmap);
-    return list;
-}
-
-LRESULT DrawToolButton(NMTBCUSTOMDRAW& draw, HFONT font) {
-    if (!ThemeActive()) return CDRF_DODEFAULT;
-    const Theme& t = *CurrentTheme();
-    switch (draw.nmcd.dwDrawStage) {
-        case CDDS_PREPAINT:
-            FillRect(draw.nmcd.hdc, &draw.nmcd.rc, SurfaceBrush(Surface::Panel));
-            return CDRF_NOTIFYITEMDRAW;
-        case CDDS_ITEMPREPAINT: {
-            const UINT state = draw.nmcd.uItemState;
-            const bool disabled = state & CDIS_DISABLED;
-            COLORREF face = (state & CDIS_SELECTED) ? t.buttonPressed : (state & CDIS_HOT) ? t.buttonHot : t.button;
-            if (disabled) face = Blend(t.button, t.panel, 60);
-            HBRUSH brush = CreateSolidBrush(face);
-            HPEN pen = CreatePen(PS_SOLID, 1, disabled ? Blend(t.border, t.panel, 60)
-                                                       : (state & (CDIS_HOT | CDIS_FOCUS)) ? t.accent : t.border);
-            HGDIOBJ oldBrush = SelectObject(draw.nmcd.hdc, brush);
-            HGDIOBJ oldPen = SelectObject(draw.nmcd.hdc, pen);
-            const RECT& r = draw.nmcd.rc;
-            RoundRect(draw.nmcd.hdc, r.left + 1, r.top, r.right - 1, r.bottom, 4, 4);
-            SelectObject(draw.nmcd.hdc, oldBrush);
-            SelectObject(draw.nmcd.hdc, oldPen);
-            DeleteObject(brush);
-            DeleteObject(pen);
-            wchar_t text[32] = {};
-            SendMessageW(draw.nmcd.hdr.hwndFrom, TB_GETBUTTONTEXTW, draw.nmcd.dwItemSpec, reinterpret_cast<LPARAM>(text));
-            SetBkMode(draw.nmcd.hdc, TRANSPARENT);
-            SetTextColor(draw.nmcd.hdc, disabled ? Blend(t.text, t.panel, 55) : t.text);
-            HGDIOBJ oldFont = SelectObject(draw.nmcd.hdc, font);
-            RECT tr = r;
-            DrawTextW(draw.nmcd.hdc, text, -1, &tr, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-            SelectObject(draw.nmcd.hdc, oldFont);
-            return CDRF_SKIPDEFAULT;
-        }
-        default:
-            return CDRF_DODEFAULT;
-    }
-}
-
-LRESULT DrawListItem(NMLVCUSTOMDRAW& draw) {
-    if (!ThemeActive()) return CDRF_DODEFAULT;
-    const Theme& t = *CurrentTheme();
-    switch (draw.nmcd.dwDrawStage) {
-        case CDDS_PREPAINT:
-            return CDRF_NOTIFYITEMDRAW;
-        case CDDS_ITEMPREPAINT: {
-            const int item = static_cast<int>(draw.nmcd.dwItemSpec);
-            const bool selected =
-                ListView_GetItemState(draw.nmcd.hdr.hwndFrom, item, LVIS_SELECTED) & LVIS_SELECTED;
-            // The theme's own selection colours instead of the system's.
-            draw.nmcd.uItemState &= ~CDIS_SELECTED;
-            draw.clrText = t.text;
-            draw.clrTextBk = selected ? t.buttonHot : t.panel;
-            return CDRF_NEWFONT;
-        }
-        default:
-            return CDRF_DODEFAULT;
-    }
 }
 
 }  // namespace
@@ -236,7 +136,7 @@ void TListForm::UpdateTickImages() {
         ListView_SetTextBkColor(CheckListBox, t.panel);
         ListView_SetTextColor(CheckListBox, t.text);
         HIMAGELIST old = tickImages_;
-        tickImages_ = MakeTickImages(dpi_, t);
+        tickImages_ = MakeTickImages(dpi_, kTickSize, t);
         ListView_SetImageList(CheckListBox, tickImages_, LVSIL_STATE);
         if (old) ImageList_Destroy(old);
     }
@@ -426,6 +326,7 @@ LRESULT TListForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_SETTINGCHANGE:
         case WM_SYSCOLORCHANGE:
         case WM_THEMECHANGED:
+            RefreshThemeState();
             if (CheckListBox) UpdateTickImages();
             InvalidateRect(hwnd_, nullptr, TRUE);
             break;

@@ -1,8 +1,8 @@
 #include "main/line_buffer.h"
 
-#include "orvo/ansi_codec.h"
-#include "orvo/files.h"
-#include "orvo/utf.h"
+#include "platform/ansi_codec.h"
+#include "platform/files.h"
+#include "platform/utf.h"
 
 namespace velnor {
 namespace {

@@ -1,16 +1,28 @@
+// The main window, TmainForm: the known profiles as one column of radio
+// buttons on the left, a panel of four command buttons on the right.
+//
+// Messages that matter:
+//   WM_CREATE          FormCreate: controls, stored place and choice, the list
+//   WM_SHOWWINDOW      the first show starts FormShow ("/s")
+//   WM_COMMAND         the radio group's clicks and the four buttons
+//   WM_NOTIFY          NM_CUSTOMDRAW of the buttons and radio buttons (Sky look)
+//   WM_DPICHANGED      take the suggested rectangle, rebuild font and layout
+//   WM_SETTINGCHANGE   regional settings ("intl") and high contrast
+//   WM_CLOSE, WM_QUERYENDSESSION
+//                      FormCloseQuery writes the settings; the window is
+//                      destroyed once no handler is waiting for a command
 #include "main/main_window.h"
 
 #include <commctrl.h>
 
-#include "app/command_line.h"
 #include "list/list_window.h"
 #include "main/profile_list.h"
 #include "main/window_settings.h"
 #include "main/window_settings_win32.h"
 #include "orvo/data_folder.h"
 #include "orvo/exec_and_wait.h"
-#include "orvo/files.h"
-#include "orvo/locale_settings.h"
+#include "platform/files.h"
+#include "platform/locale_settings.h"
 #include "orvo/placement_win32.h"
 #include "ui/container.h"
 #include "ui/error_box.h"
@@ -56,12 +68,9 @@ TmainForm::BusyScope::~BusyScope() {
         PostMessageW(form_.hwnd_, kFinishCloseMessage, 0, 0);
 }
 
-void TmainForm::Create(HINSTANCE instance) {
-    RegisterWindowClass(
-        instance, kClassName, WindowProc,
-        static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)),
-        static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                      GetSystemMetrics(SM_CYSMICON), 0)));
+void TmainForm::Create(HINSTANCE instance, const MainWindowStart& start) {
+    silent_ = start.silent;
+    RegisterWindowClass(instance, kClassName, WindowProc, start.icon, start.smallIcon);
     CreateWindowExW(kExStyle, kClassName, kApplicationTitle, kStyle, CW_USEDEFAULT, CW_USEDEFAULT, kMainMinWidth,
                     kMainMinHeight, nullptr, nullptr, instance, this);
 }
@@ -101,18 +110,17 @@ void TmainForm::Layout() {
 }
 
 void TmainForm::FormCreate() {
-    // 1. The designed size at this DPI, at least the minimum outer size.
     CreateControls();
     ApplyDpi(DpiOf(hwnd_));
+    // The designed client size at this DPI; the minimum outer size is in
+    // physical pixels, so it wins on a small DPI.
     const SIZE outer = OuterSizeForClient(Scale(kClientWidth, dpi_), Scale(kClientHeight, dpi_), kStyle, kExStyle, dpi_);
     SetWindowPos(hwnd_, nullptr, 0, 0, std::max<LONG>(outer.cx, kMainMinWidth), std::max<LONG>(outer.cy, kMainMinHeight),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    // 2. The font already has the menu font's face.
-    // 3, 4. The data files, and no capture file left from an earlier run.
     MLog = DataFolder + L"WiFi.log";
     MDis = DataFolder + L"Disable.lst";
+    // A capture left by a run that was killed must not be read as this run's.
     DeleteFileIfExists(MLog);
-    // 5, 6. The stored place, size and choice, then a place on some monitor.
     // The guard runs even when the settings could not be read, so that a
     // half-applied position never leaves the window out of reach; the list
     // then stays empty.
@@ -120,12 +128,11 @@ void TmainForm::FormCreate() {
     const bool read = GuardHandler(hwnd_, [&] { ReadWindowSettings(SettingsFile(DataFolder), geometry, MName); });
     EnsureWindowVisible(hwnd_);
     if (!read) return;
-    // 7. The list.
     LoadList();
 }
 
 void TmainForm::FormShow() {
-    if (!HasSwitch(CommandLineArguments(), kSilentSwitch)) return;
+    if (!silent_) return;
     ShowWindow(hwnd_, SW_MINIMIZE);
     Connect();
     // As the user would close it: FormCloseQuery runs, then the application ends.
@@ -253,7 +260,7 @@ LRESULT TmainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             [[fallthrough]];
         case WM_SYSCOLORCHANGE:
         case WM_THEMECHANGED:
-            ResetThemeBrushes();
+            RefreshThemeState();
             InvalidateRect(hwnd_, nullptr, TRUE);
             RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
             break;

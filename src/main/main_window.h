@@ -15,12 +15,20 @@
 
 namespace velnor {
 
+// What start-up hands the main window: the parsed silent switch and the
+// program's icons.
+struct MainWindowStart {
+    bool silent = false;
+    HICON icon = nullptr;
+    HICON smallIcon = nullptr;
+};
+
 class TmainForm : public BaseWindow<TmainForm> {
 public:
     static constexpr wchar_t kClassName[] = L"TmainForm";
 
     // Creates the native window; FormCreate runs inside this call.
-    void Create(HINSTANCE instance);
+    void Create(HINSTANCE instance, const MainWindowStart& start);
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 
     void LoadList();
@@ -77,6 +85,7 @@ private:
     int busy_ = 0;
     bool closing_ = false;
     bool shown_ = false;
+    bool silent_ = false;
 };
 
 // The one main window; assigned before its creation handler runs.

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <thread>
 
-#include "orvo/files.h"
+#include "platform/files.h"
 
 namespace velnor {
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "main/line_buffer.h"
+#include "orvo/command.h"
 
 namespace velnor {
 
@@ -19,17 +20,6 @@ extern const std::wstring_view kConnectedMarker;
 extern const std::wstring_view kProfileListingPrefix;    // " /c netsh wlan show profile > "
 extern const std::wstring_view kInterfaceListingPrefix;  // " /c netsh wlan show interface > "
 
-// One run of a system program. `file` is a bare name ("cmd.exe", "netsh.exe")
-// that the runner resolves in the system folder, never by a search.
-struct Command {
-    std::wstring file;
-    std::wstring parameters;
-    bool operator==(const Command&) const = default;
-};
-
-// Runs a command and returns when it has ended, or at once when it could not
-// be started. Its outcome is not reported.
-using CommandRunner = std::function<void(const Command&)>;
 using Pause = std::function<void(int milliseconds)>;
 
 // The listing command that writes into the capture file through cmd.exe.

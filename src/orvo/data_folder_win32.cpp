@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "orvo/files.h"
+#include "platform/files.h"
 
 namespace velnor {
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "main/wlan.h"
+#include "orvo/command.h"
 
 namespace velnor {
 

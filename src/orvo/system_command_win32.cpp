@@ -1,5 +1,5 @@
 #include "orvo/exec_and_wait.h"
-#include "orvo/win32_text.h"
+#include "platform/win32_text.h"
 
 namespace velnor {
 

@@ -2,8 +2,8 @@
 
 #include <commctrl.h>
 
-#include "orvo/errors.h"
-#include "orvo/utf.h"
+#include "platform/errors.h"
+#include "platform/utf.h"
 
 namespace velnor {
 

@@ -28,23 +28,6 @@ void TRadioGroup::SetItems(const std::vector<std::wstring>& items) {
     Layout();
 }
 
-void TRadioGroup::Add(const std::wstring& text) {
-    items_.push_back(text);
-    buttons_.push_back(MakeButton(items_.size() - 1));
-    Layout();
-}
-
-void TRadioGroup::Delete(int index) {
-    if (index < 0 || index >= Count()) return;
-    DestroyWindow(buttons_[static_cast<size_t>(index)]);
-    buttons_.erase(buttons_.begin() + index);
-    items_.erase(items_.begin() + index);
-    if (index_ == index) index_ = -1;
-    else if (index_ > index) --index_;
-    Renumber();
-    Layout();
-}
-
 void TRadioGroup::SetItemIndex(int index) {
     if (index < -1 || index >= Count()) index = -1;
     if (index == index_) return;
@@ -81,15 +64,6 @@ HWND TRadioGroup::MakeButton(size_t index) {
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstButtonId + index)), instance, nullptr);
     if (font_) SendMessageW(b, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     return b;
-}
-
-void TRadioGroup::Renumber() {
-    for (size_t i = 0; i < buttons_.size(); ++i) {
-        SetWindowLongPtrW(buttons_[i], GWLP_ID, static_cast<LONG_PTR>(kFirstButtonId + i));
-        LONG_PTR style = GetWindowLongPtrW(buttons_[i], GWL_STYLE) & ~(WS_GROUP | WS_TABSTOP);
-        if (i == 0) style |= WS_GROUP | WS_TABSTOP;
-        SetWindowLongPtrW(buttons_[i], GWL_STYLE, style);
-    }
 }
 
 void TRadioGroup::Layout() {

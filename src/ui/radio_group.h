@@ -1,8 +1,8 @@
 // One column of radio buttons with an item list and a selection, realised as
 // standard auto radio buttons in a container.
 //
-// Rules the windows rely on: removing all items selects none; adding or
-// deleting items never fires the click handler; selecting an item in code
+// Rules the windows rely on: removing all items selects none; replacing the
+// items never fires the click handler; selecting an item in code
 // fires it exactly when that item was not selected already; a click on the
 // selected button, or on the empty area, fires nothing.
 #pragma once
@@ -23,8 +23,6 @@ public:
     HWND Handle() const { return group_; }
 
     void Clear();
-    void Add(const std::wstring& text);
-    void Delete(int index);
     // Replaces all items at once; the selection becomes none, nothing fires.
     void SetItems(const std::vector<std::wstring>& items);
     int Count() const { return static_cast<int>(items_.size()); }
@@ -42,7 +40,6 @@ public:
 
 private:
     HWND MakeButton(size_t index);
-    void Renumber();
     void Check(int index);
 
     HWND group_ = nullptr;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "ui/dpi.h"
+#include "ui/gdi.h"
 #include "ui/theme.h"
 
 namespace velnor {
@@ -19,44 +20,17 @@ Brushes& Cache() {
     return brushes;
 }
 
-bool HighContrast() {
+bool AskHighContrast() {
     HIGHCONTRASTW hc{};
     hc.cbSize = sizeof(hc);
     return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(hc), &hc, 0) && (hc.dwFlags & HCF_HIGHCONTRASTON);
 }
 
-class GdiObject {
-public:
-    explicit GdiObject(HGDIOBJ object) : object_(object) {}
-    ~GdiObject() {
-        if (object_) DeleteObject(object_);
-    }
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
-    HGDIOBJ get() const { return object_; }
-
-private:
-    HGDIOBJ object_;
-};
-
-class Selected {
-public:
-    Selected(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
-    ~Selected() { SelectObject(dc_, old_); }
-    Selected(const Selected&) = delete;
-    Selected& operator=(const Selected&) = delete;
-
-private:
-    HDC dc_;
-    HGDIOBJ old_;
-};
-
-COLORREF Mix(COLORREF a, COLORREF b, int percentOfB) {
-    auto part = [&](int shift) {
-        const int x = (a >> shift) & 0xFF, y = (b >> shift) & 0xFF;
-        return ((x * (100 - percentOfB) + y * percentOfB) / 100) & 0xFF;
-    };
-    return RGB(part(0), part(8), part(16));
+// Asked once, then again only when the system announces a change: painting
+// runs for every control on every repaint.
+bool& HighContrast() {
+    static bool on = AskHighContrast();
+    return on;
 }
 
 std::wstring TextOf(HWND h) {
@@ -172,7 +146,8 @@ HBRUSH SurfaceBrush(Surface surface) {
 
 COLORREF TextColour() { return ThemeActive() ? CurrentTheme()->text : GetSysColor(COLOR_BTNTEXT); }
 
-void ResetThemeBrushes() {
+void RefreshThemeState() {
+    HighContrast() = AskHighContrast();
     Brushes& c = Cache();
     if (c.window) DeleteObject(c.window);
     if (c.panel) DeleteObject(c.panel);

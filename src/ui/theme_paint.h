@@ -16,8 +16,10 @@ bool ThemeActive();
 HBRUSH SurfaceBrush(Surface surface);
 COLORREF TextColour();
 
-// Drops cached brushes, after the theme or the system colours changed.
-void ResetThemeBrushes();
+// Asks the high-contrast state again and drops cached brushes. Call it on
+// WM_SETTINGCHANGE, WM_SYSCOLORCHANGE and WM_THEMECHANGED; calling it twice
+// for one change does no harm.
+void RefreshThemeState();
 
 // Handles NM_CUSTOMDRAW of a BUTTON (push or radio) drawn on `surface`.
 LRESULT CustomDrawButton(const NMCUSTOMDRAW& draw, Surface surface);

@@ -1,8 +1,8 @@
 #include "xmlinifiles/date_value_text.h"
 
-#include "orvo/errors.h"
-#include "orvo/locale_convert.h"
-#include "orvo/locale_datetime.h"
+#include "platform/errors.h"
+#include "platform/locale_convert.h"
+#include "platform/locale_datetime.h"
 #include "xmlinifiles/value_text.h"
 
 namespace velnor {

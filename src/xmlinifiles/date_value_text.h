@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "orvo/locale_settings.h"
+#include "platform/locale_settings.h"
 
 namespace velnor {
 

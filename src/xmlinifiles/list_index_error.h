@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "orvo/errors.h"
+#include "platform/errors.h"
 
 namespace velnor {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <system_error>
 
-#include "orvo/errors.h"
-#include "orvo/utf.h"
+#include "platform/errors.h"
+#include "platform/utf.h"
 
 namespace velnor {
 namespace {

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "orvo/locale_settings.h"
+#include "platform/locale_settings.h"
 
 namespace velnor {
 

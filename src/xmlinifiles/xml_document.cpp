@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "orvo/errors.h"
-#include "orvo/files.h"
-#include "orvo/utf.h"
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "platform/utf.h"
 #include "xmlinifiles/xml_encoding.h"
 #include "xmlinifiles/xml_names.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "orvo/utf.h"
+#include "platform/utf.h"
 
 namespace velnor {
 namespace {

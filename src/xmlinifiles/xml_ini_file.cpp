@@ -1,7 +1,7 @@
 #include "xmlinifiles/xml_ini_file.h"
 
-#include "orvo/errors.h"
-#include "orvo/files.h"
+#include "platform/errors.h"
+#include "platform/files.h"
 #include "xmlinifiles/list_index_error.h"
 #include "xmlinifiles/location_path.h"
 

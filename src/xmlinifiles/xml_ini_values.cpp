@@ -1,7 +1,7 @@
 // The typed reads and writes of TXMLIniFile.
-#include "orvo/errors.h"
-#include "orvo/locale_convert.h"
-#include "orvo/locale_settings.h"
+#include "platform/errors.h"
+#include "platform/locale_convert.h"
+#include "platform/locale_settings.h"
 #include "xmlinifiles/xml_ini_file.h"
 
 namespace velnor {

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "orvo/utf.h"
+#include "platform/utf.h"
 #include "xmlinifiles/xml_document.h"
 #include "xmlinifiles/xml_names.h"
 

@@ -7,7 +7,7 @@
 #include <random>
 
 #include "e2e/fixture.h"
-#include "orvo/utf.h"
+#include "platform/utf.h"
 
 namespace velnor::e2e {
 namespace {

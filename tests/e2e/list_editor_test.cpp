@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "e2e/fixture.h"
-#include "orvo/utf.h"
+#include "platform/utf.h"
 
 namespace velnor::e2e {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "orvo/files.h"
+#include "platform/files.h"
 
 namespace {
 

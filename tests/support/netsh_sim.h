@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "orvo/utf.h"
+#include "platform/utf.h"
 #include "support/file_bytes.h"
 
 namespace velnor::test {

@@ -1,10 +1,15 @@
-// A fresh folder per test, removed with everything in it afterwards. Paths use
-// the platform's separator so that error texts show them as a user would.
+// A fresh folder per test, removed with everything in it afterwards. Its name
+// carries the test's name for a reader and a random part that this run
+// created, so that two runs on one machine never share or delete each other's
+// folders. Paths use the platform's separator so that error texts show them
+// as a user would.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <random>
 #include <string>
 
 namespace velnor::test {
@@ -16,9 +21,16 @@ public:
         std::string leaf = std::string(info ? info->test_suite_name() : "t") + "." + (info ? info->name() : "t");
         for (char& c : leaf)
             if (c == '/') c = '_';
-        path_ = std::filesystem::temp_directory_path() / ("velnor-" + leaf);
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
+        static std::mt19937_64 random{std::random_device{}()};
+        const auto base = std::filesystem::temp_directory_path();
+        // create_directory reports false for a folder that already exists, so
+        // the folder taken is always one this run made.
+        for (;;) {
+            char suffix[20];
+            std::snprintf(suffix, sizeof suffix, "%016llx", static_cast<unsigned long long>(random()));
+            path_ = base / ("velnor-" + leaf + "-" + suffix);
+            if (std::filesystem::create_directory(path_)) break;
+        }
     }
     ~TempDir() {
         std::error_code ec;

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "orvo/errors.h"
+#include "platform/errors.h"
 
 namespace velnor {
 namespace {

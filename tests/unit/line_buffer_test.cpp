@@ -8,8 +8,8 @@
 #include <csignal>
 #endif
 
-#include "orvo/errors.h"
-#include "orvo/utf.h"
+#include "platform/errors.h"
+#include "platform/utf.h"
 #include "support/file_bytes.h"
 #include "support/temp_dir.h"
 

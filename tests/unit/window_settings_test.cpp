@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "orvo/errors.h"
-#include "orvo/utf.h"
+#include "platform/errors.h"
+#include "platform/utf.h"
 #include "support/file_bytes.h"
 #include "support/temp_dir.h"
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "orvo/errors.h"
+#include "platform/errors.h"
 #include "support/file_bytes.h"
 #include "support/temp_dir.h"
 

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <vector>
 
-#include "orvo/errors.h"
-#include "orvo/locale_datetime.h"
+#include "platform/errors.h"
+#include "platform/locale_datetime.h"
 #include "xmlinifiles/date_value_text.h"
 
 namespace velnor {

@@ -6,8 +6,8 @@
 
 #include <chrono>
 
-#include "orvo/errors.h"
-#include "orvo/utf.h"
+#include "platform/errors.h"
+#include "platform/utf.h"
 #include "xml_test_support.h"
 #include "xmlinifiles/xml_ini_file.h"
 #include "xmlinifiles/xml_names.h"

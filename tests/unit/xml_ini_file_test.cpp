@@ -13,7 +13,7 @@
 #include <sys/stat.h>
 #endif
 
-#include "orvo/errors.h"
+#include "platform/errors.h"
 #include "xml_test_support.h"
 #include "xmlinifiles/list_index_error.h"
 

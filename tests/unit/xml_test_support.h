@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "orvo/files.h"
-#include "orvo/utf.h"
+#include "platform/files.h"
+#include "platform/utf.h"
 
 namespace velnor::xmltest {
 

@@ -9,9 +9,9 @@
 #include <cstdlib>
 #include <limits>
 
-#include "orvo/errors.h"
-#include "orvo/locale_datetime.h"
-#include "orvo/locale_settings.h"
+#include "platform/errors.h"
+#include "platform/locale_datetime.h"
+#include "platform/locale_settings.h"
 #include "xml_test_support.h"
 #include "xmlinifiles/xml_ini_file.h"
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "orvo/errors.h"
+#include "platform/errors.h"
 
 namespace velnor {
 namespace {

@@ -5,9 +5,11 @@
 #include <shlobj.h>
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "app/startup.h"
-#include "orvo/ansi_codec.h"
+#include "platform/ansi_codec.h"
 #include "support/file_bytes.h"
 
 namespace velnor {
@@ -78,6 +80,51 @@ TEST(SingleInstanceGuard, TheFirstCallTakesTheNameAndLaterOnesSeeIt) {
     EXPECT_NE(seen, nullptr);
     if (seen) CloseHandle(seen);
     EXPECT_TRUE(AnotherCopyRunning());
+}
+
+// The outcomes of the open-then-create race, shown through the seam: which
+// call found the name decides, and a handle that is not kept is closed.
+TEST(SingleInstanceGuard, EveryOutcomeOfTheRace) {
+    const HANDLE otherCopy = reinterpret_cast<HANDLE>(0x1111), created = reinterpret_cast<HANDLE>(0x2222);
+    struct Case {
+        const char* what;
+        HANDLE opened;
+        HANDLE createdHandle;
+        DWORD createError;
+        bool another;
+        std::vector<HANDLE> closed;
+    };
+    const Case cases[] = {
+        {"the open finds the name", otherCopy, nullptr, 0, true, {otherCopy}},
+        {"the create finds it: the other copy won the race", nullptr, created, ERROR_ALREADY_EXISTS, true, {created}},
+        {"nobody holds it", nullptr, created, ERROR_SUCCESS, false, {}},
+        {"it cannot be created: run without a guard", nullptr, nullptr, ERROR_INVALID_HANDLE, false, {}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::wstring> names;
+        std::vector<HANDLE> closed;
+        DWORD openAccess = 0;
+        MutexApi api{
+            [&](DWORD access, BOOL, const wchar_t* name) {
+                openAccess = access;
+                names.push_back(name);
+                return c.opened;
+            },
+            [&](const wchar_t* name, DWORD* error) {
+                names.push_back(name);
+                *error = c.createError;
+                return c.createdHandle;
+            },
+            [&](HANDLE h) {
+                closed.push_back(h);
+                return TRUE;
+            },
+        };
+        EXPECT_EQ(AnotherCopyRunning(api), c.another) << c.what;
+        EXPECT_EQ(closed, c.closed) << c.what;
+        EXPECT_EQ(openAccess, static_cast<DWORD>(MUTEX_ALL_ACCESS)) << c.what;
+        for (const auto& name : names) EXPECT_EQ(name, L"Velnor/Orvo Project") << c.what;
+    }
 }
 
 TEST(AnsiCodePage, IsCodePage932HereAndRefusesInexactForms) {

@@ -7,7 +7,7 @@
 #include <atomic>
 #include <thread>
 
-#include "orvo/errors.h"
+#include "platform/errors.h"
 
 namespace velnor {
 namespace {

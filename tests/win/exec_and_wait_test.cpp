@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "orvo/win32_text.h"
+#include "platform/win32_text.h"
 #include "support/netsh_sim.h"
 #include "support/temp_dir.h"
 

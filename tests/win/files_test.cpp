@@ -1,12 +1,12 @@
 // Replacing files on Windows: what the old file had survives, a read-only
 // file is refused, and the error names the file the user knows.
-#include "orvo/files.h"
+#include "platform/files.h"
 
 #include <gtest/gtest.h>
 
 #include "main/line_buffer.h"
-#include "orvo/errors.h"
-#include "orvo/win32_text.h"
+#include "platform/errors.h"
+#include "platform/win32_text.h"
 #include "support/file_bytes.h"
 #include "support/temp_dir.h"
 

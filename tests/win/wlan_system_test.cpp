@@ -5,9 +5,9 @@
 #include <filesystem>
 
 #include "main/wlan.h"
-#include "orvo/errors.h"
+#include "platform/errors.h"
 #include "orvo/exec_and_wait.h"
-#include "orvo/win32_text.h"
+#include "platform/win32_text.h"
 #include "support/netsh_sim.h"
 #include "support/temp_dir.h"
 

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "orvo/locale_settings.h"
+#include "platform/locale_settings.h"
 
 namespace velnor {
 namespace {

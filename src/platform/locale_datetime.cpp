@@ -1,4 +1,4 @@
-#include "orvo/locale_datetime.h"
+#include "platform/locale_datetime.h"
 
 #include <cmath>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "orvo/files.h"
+#include "platform/files.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,8 +8,8 @@
 #include <cstring>
 #include <vector>
 
-#include "orvo/errors.h"
-#include "orvo/utf.h"
+#include "platform/errors.h"
+#include "platform/utf.h"
 
 namespace velnor {
 namespace {

@@ -1,4 +1,4 @@
-#include "orvo/ansi_codec.h"
+#include "platform/ansi_codec.h"
 
 #include <iconv.h>
 
@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "orvo/utf.h"
+#include "platform/utf.h"
 
 namespace velnor {
 namespace {

@@ -1,4 +1,4 @@
-#include "orvo/files.h"
+#include "platform/files.h"
 
 #include <windows.h>
 #include <aclapi.h>
@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <climits>
 
-#include "orvo/errors.h"
-#include "orvo/win32_text.h"
+#include "platform/errors.h"
+#include "platform/win32_text.h"
 
 namespace velnor {
 namespace {

@@ -1,4 +1,4 @@
-#include "orvo/locale_settings.h"
+#include "platform/locale_settings.h"
 
 #include <optional>
 #include <utility>

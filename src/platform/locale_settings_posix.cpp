@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "orvo/locale_settings.h"
+#include "platform/locale_settings.h"
 
 namespace velnor {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "orvo/locale_convert.h"
+#include "platform/locale_convert.h"
 
 namespace velnor {
 namespace {

@@ -1,6 +1,6 @@
-#include "orvo/win32_text.h"
+#include "platform/win32_text.h"
 
-#include "orvo/errors.h"
+#include "platform/errors.h"
 
 namespace velnor {
 

@@ -2,10 +2,10 @@
 // settings as the store's own texts.
 #include <cstdlib>
 
-#include "orvo/locale_convert.h"
-#include "orvo/locale_datetime.h"
-#include "orvo/locale_settings.h"
-#include "orvo/utf.h"
+#include "platform/locale_convert.h"
+#include "platform/locale_datetime.h"
+#include "platform/locale_settings.h"
+#include "platform/utf.h"
 
 namespace velnor {
 namespace {

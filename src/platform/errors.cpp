@@ -1,6 +1,6 @@
-#include "orvo/errors.h"
+#include "platform/errors.h"
 
-#include "orvo/utf.h"
+#include "platform/utf.h"
 
 namespace velnor {
 

@@ -1,4 +1,4 @@
-#include "orvo/ansi_codec.h"
+#include "platform/ansi_codec.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "orvo/utf.h"
+#include "platform/utf.h"
 
 #include <cstdint>
 
