@@ -66,6 +66,18 @@ TEST(PlacementWorkRect, GivesBackTheTaskbarStripAndCentresInIt) {
         // rectangle grows past the monitor; Wine reports a one-pixel strip.
         {"autohide", {0, 0, 1920, 1080}, kTaskbarBottom, {0, 1038, 1920, 1080}, {0, 0, 1920, 1122}, 785, 411},
         {"wine", {0, 0, 1280, 1024}, kTaskbarBottom, {0, 1023, 1280, 1024}, {0, 0, 1280, 1025}, 465, 362},
+        // A taskbar that does not start at the screen's edge, or does not
+        // reach it: the top and left corrections take the taskbar's far side
+        // (its bottom, its right), the bottom and right ones its thickness.
+        {"top, off the edge", {0, 50, 1920, 1080}, kTaskbarTop, {0, 10, 1920, 50}, {0, 0, 1920, 1080}, 785, 390},
+        {"left, off the edge", {70, 0, 1920, 1080}, kTaskbarLeft, {10, 0, 70, 1080}, {0, 0, 1920, 1080}, 785, 390},
+        {"bottom, short of the edge", {0, 0, 1920, 1000}, kTaskbarBottom, {0, 1000, 1920, 1040}, {0, 0, 1920, 1040},
+         785, 370},
+        {"right, short of the edge", {0, 0, 1800, 1080}, kTaskbarRight, {1800, 0, 1860, 1080}, {0, 0, 1860, 1080},
+         755, 390},
+        // Auto-hidden at the right: the work area is the whole monitor, the
+        // rectangle grows past it, and the centred window moves right.
+        {"autohide right", {0, 0, 1920, 1080}, kTaskbarRight, {1880, 0, 1920, 1080}, {0, 0, 1960, 1080}, 805, 390},
         // Past the 32-bit range the rectangle stays exact; the placement is
         // clamped.
         {"huge", {0, 0, kMax, kMax}, kTaskbarBottom, {0, kMin, 1, kMax}, {0, 0, kMax, kWideMax * 3 + 1}, 1073741648,

@@ -62,6 +62,7 @@ TEST(Commands, HaveTheirExactCommandLines) {
 class FakeService {
 public:
     std::vector<std::string> journal;
+    std::vector<Command> commands;  // the same runs, exactly as given
     std::string profileOutput;
     std::string interfaceOutput;
     bool writeCapture = true;
@@ -69,6 +70,7 @@ public:
     CommandRunner Runner() {
         return [this](const Command& c) {
             journal.push_back(Describe(c));
+            commands.push_back(c);
             const size_t quote = c.parameters.find(L'"');
             if (quote == std::wstring::npos || !writeCapture) return;
             const std::wstring path = c.parameters.substr(quote + 1, c.parameters.size() - quote - 2);
@@ -170,10 +172,14 @@ TEST_F(WlanTest, ConnectRunsOnlyWhenNoInterfaceIsConnected) {
     };
     for (const auto& c : cases) {
         service.journal.clear();
+        service.commands.clear();
         service.interfaceOutput = c.interfaces;
         wlan.Connect(capture, L" Home", buffer);
         EXPECT_EQ(service.journal, c.expected);
         EXPECT_FALSE(Exists(capture));
+        // The name goes out exactly as parsed, its leading space included.
+        if (c.expected.back() == "connect")
+            EXPECT_EQ(service.commands.back(), (Command{L"netsh.exe", L"wlan connect name= Home"}));
     }
 }
 
@@ -192,6 +198,7 @@ TEST_F(WlanTest, DisconnectAndReconnect) {
     wlan.ReConnect(capture, L" Home", buffer);
     EXPECT_EQ(service.journal,
               (std::vector<std::string>{"disconnect", "pause 1000", "show interface", "connect"}));
+    EXPECT_EQ(service.commands.back(), (Command{L"netsh.exe", L"wlan connect name= Home"}));
 }
 
 }  // namespace

@@ -139,6 +139,36 @@ TEST_F(XmlIniFile, UpdateFileWritesOnlyAfterAChange) {
     EXPECT_EQ(ReadRaw(path_), once);
 }
 
+// A change made through a node the store handed out counts as much as one
+// made through the store: UpdateFile writes it.
+TEST_F(XmlIniFile, ChangesThroughANodeReferenceMarkTheDocumentModified) {
+    const struct {
+        const char* what;
+        void (*change)(TXMLIniFile&);
+        const char* written;
+    } cases[] = {
+        {"an attribute", [](TXMLIniFile& ini) { ini.ChildNodeByName(L"Left").SetAttribute(L"Type", L"3"); },
+         "<Left Type=\"3\">1</Left>"},
+        {"a new attribute", [](TXMLIniFile& ini) { XmlNode root = ini.RootNode(); root.SetAttribute(L"v", L"2"); }, "<root v=\"2\">"},
+        {"a text value", [](TXMLIniFile& ini) { ini.ChildNodeByName(L"Left").FirstChild().SetNodeValue(L"7"); },
+         "<Left Type=\"9\">7</Left>"},
+        {"a comment", [](TXMLIniFile& ini) { ini.ChildNodeByName(L"#comment").SetNodeValue(L" new "); },
+         "<!-- new -->"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteRaw(path_, kDeclaration + "\r\n<root><!--c--><Left Type=\"9\">1</Left></root>\r\n");
+        TXMLIniFile ini(path_);
+        ASSERT_FALSE(ini.XMLDocument().Modified());
+        // Replaced behind the store's back, so that only a write can change it.
+        WriteRaw(path_, "marker");
+        c.change(ini);
+        EXPECT_TRUE(ini.XMLDocument().Modified());
+        ini.UpdateFile();
+        EXPECT_NE(ReadRaw(path_).find(c.written), std::string::npos) << ReadRaw(path_);
+    }
+}
+
 TEST_F(XmlIniFile, DestroyingWithoutUpdateFileKeepsTheFile) {
     CloseSequence(1, L"a");
     const std::string before = ReadRaw(path_);

@@ -128,5 +128,82 @@ TEST_F(ExecAndWaitTest, AHungCommandKeepsTheWaitGoingWithAResponsiveLoopUntilItE
     EXPECT_GE(timerTicks, 10);
 }
 
+TEST_F(ExecAndWaitTest, EveryRunClosesItsProcessHandle) {
+    sim.SetState({L"profile=Home"});
+    const std::wstring netsh = SystemFolder() + L"\\netsh.exe";
+    // One run first, so that whatever the first start loads once is counted.
+    ExecAndWait(nullptr, netsh, L"wlan disconnect", L"", SW_HIDE, SystemFolder());
+    DWORD before = 0, after = 0;
+    ASSERT_TRUE(GetProcessHandleCount(GetCurrentProcess(), &before));
+    constexpr int kRuns = 8;
+    for (int i = 0; i < kRuns; ++i) ExecAndWait(nullptr, netsh, L"wlan disconnect", L"", SW_HIDE, SystemFolder());
+    ASSERT_TRUE(GetProcessHandleCount(GetCurrentProcess(), &after));
+    EXPECT_EQ(sim.Commands().size(), static_cast<size_t>(kRuns + 1));
+    // A leak would show as one handle per run; allow a little for the system.
+    EXPECT_LT(after, before + kRuns / 2) << "handles before " << before << ", after " << after;
+}
+
+// A window with two tab stops in the way the program's windows are made
+// (WS_EX_CONTROLPARENT), which records the commands that dialog navigation
+// sends it.
+struct NavigationWindow {
+    static inline std::vector<WORD> commands;
+    static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
+        if (msg == WM_COMMAND && lParam == 0) commands.push_back(LOWORD(wParam));
+        return DefWindowProcW(h, msg, wParam, lParam);
+    }
+    NavigationWindow() {
+        commands.clear();
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"VelnorNavigationTest";
+        RegisterClassW(&wc);
+        window = CreateWindowExW(WS_EX_CONTROLPARENT, wc.lpszClassName, L"nav", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
+                                 0, 300, 200, nullptr, nullptr, wc.hInstance, nullptr);
+        first = CreateWindowExW(0, L"BUTTON", L"1", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 10, 10, 80, 30,
+                                window, reinterpret_cast<HMENU>(101), wc.hInstance, nullptr);
+        second = CreateWindowExW(0, L"BUTTON", L"2", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 10, 50, 80,
+                                 30, window, reinterpret_cast<HMENU>(102), wc.hInstance, nullptr);
+    }
+    ~NavigationWindow() { DestroyWindow(window); }
+    HWND window, first, second;
+};
+
+HWND navFocusAfterTab = nullptr;
+NavigationWindow* nav = nullptr;
+
+TEST_F(ExecAndWaitTest, DialogKeysKeepWorkingWhileACommandRuns) {
+    sim.SetState({L"profile=Home", L"delay.show=1500"});
+    NavigationWindow window;
+    nav = &window;
+    SetForegroundWindow(window.window);
+    SetFocus(window.first);
+    ASSERT_EQ(GetFocus(), window.first);
+    navFocusAfterTab = nullptr;
+    timerTicks = 0;
+    // Keys arrive as a user types them, as posted keyboard messages to the
+    // focused control, while the listing is still running.
+    const TimerScope timer(
+        [](HWND, UINT, UINT_PTR, DWORD) {
+            ++timerTicks;
+            if (timerTicks == 2) {
+                PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0x000F0001);
+                PostMessageW(GetFocus(), WM_KEYUP, VK_TAB, 0xC00F0001);
+            } else if (timerTicks == 4) {
+                navFocusAfterTab = GetFocus();
+                PostMessageW(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+                PostMessageW(GetFocus(), WM_KEYUP, VK_ESCAPE, 0xC0010001);
+            }
+        },
+        100);
+    ExecAndWait(nullptr, Cmd(), L" /c netsh wlan show profile > \"" + dir.File(L"n.log") + L"\"", L"", SW_HIDE,
+                SystemFolder());
+    ASSERT_GE(timerTicks, 6) << "the listing ended before the keys were typed";
+    EXPECT_EQ(navFocusAfterTab, window.second) << "Tab moved the focus to the next tab stop";
+    EXPECT_EQ(NavigationWindow::commands, std::vector<WORD>{IDCANCEL}) << "Esc sent IDCANCEL to the window";
+    nav = nullptr;
+}
+
 }  // namespace
 }  // namespace velnor

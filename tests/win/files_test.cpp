@@ -36,6 +36,31 @@ TEST(WriteFileAtomic, KeepsTheAttributesAndCreationTimeOfTheFileItReplaces) {
     }
 }
 
+// A file being written by someone else is not read half-way: the read asks
+// for shared reading only, so a writer that is still open makes it fail with
+// the open error, while other readers do not.
+TEST(ReadFileBytes, DeniesOtherWritersButNotOtherReaders) {
+    test::TempDir dir;
+    const std::wstring path = dir.File(L"Disable.lst");
+    test::WriteBytes(path, "hidden");
+    {
+        HANDLE writer = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+        try {
+            ReadFileBytes(path);
+            ADD_FAILURE() << "read while another writer held the file";
+        } catch (const EFOpenError& e) {
+            EXPECT_EQ(e.Message(), MakeOpenError(path, SystemErrorMessage(ERROR_SHARING_VIOLATION)).Message());
+        }
+        CloseHandle(writer);
+    }
+    HANDLE reader = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(ReadFileBytes(path), "hidden");
+    CloseHandle(reader);
+}
+
 TEST(WriteFileAtomic, RefusesAReadOnlyFileWithTheCreateErrorAndLeavesNoTrace) {
     test::TempDir dir;
     const std::wstring path = dir.File(L"Velnor.xml");
