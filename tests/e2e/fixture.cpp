@@ -7,10 +7,14 @@ namespace velnor::e2e {
 void AppTest::SetUp() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     const std::string name = std::string(info->test_suite_name()) + "." + info->name();
-    work = L"C:\\velnor-e2e\\" + std::wstring(name.begin(), name.end());
-    RemoveTree(work);
+    // The test's name for a reader, this driver's process id and a count so
+    // that no other run, and no earlier test of this run, shares the folder.
+    static unsigned serial = 0;
     CreateDirectoryW(L"C:\\velnor-e2e", nullptr);
-    CreateDirectoryW(work.c_str(), nullptr);
+    do {
+        work = L"C:\\velnor-e2e\\" + std::wstring(name.begin(), name.end()) + L"-" +
+               std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++serial);
+    } while (!CreateDirectoryW(work.c_str(), nullptr));
     app = work + L"\\app";
     CreateDirectoryW(app.c_str(), nullptr);
     exe = app + L"\\velnor.exe";

@@ -179,15 +179,16 @@ TEST_F(ListEditorTest, CancelLeavesTheFileAsItWasAndTheNextOpeningShowsItsTicks)
     const size_t before = sim->Commands().size();
     EXPECT_TRUE(Press(L"Cancel"));
     EXPECT_EQ(HiddenFile(), original);
-    Sleep(200);
-    EXPECT_EQ(sim->Commands().size(), before);  // the main window does not list again
     OpenEditor();
     EXPECT_EQ(ListTicks(list), (Ticks{false, true}));
     // Esc closes as Cancel as well.
     PostMessageW(list, WM_KEYDOWN, VK_ESCAPE, 0);
     EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(editor); }));
     EXPECT_EQ(HiddenFile(), original);
+    // Once the program has ended every command it ran is in the journal: the
+    // second opening listed once, and the main window never listed again.
     EXPECT_EQ(program->Close(), 0);
+    EXPECT_EQ(sim->Commands().size(), before + 1);
 }
 
 TEST_F(ListEditorTest, FirstShownCentredOverTheMainWindowThenWhereItWasLeft) {
@@ -280,28 +281,75 @@ TEST_F(ListEditorTest, NamesTheAnsiCodePageCannotHoldAreWrittenAsUtf8) {
 }
 
 TEST_F(ListEditorTest, WhileTheListsCannotBeReadOkIsRefused) {
+    const struct {
+        const wchar_t* locked;  // held open by someone else while the editor opens
+        Names items;
+    } cases[] = {
+        {L"Disable.lst", {L" Home", L" Work"}},  // the names, none ticked
+        {L"WiFi.log", {}},                       // the listing itself fails: an empty list
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.locked);
+        sim->SetState({L"profile=Home", L"profile=Work"});
+        WriteFile(File(L"Disable.lst"), " Work\r\n");
+        program = Start();
+        main = program->MainWindow();
+        ASSERT_NE(main, nullptr);
+        HANDLE lock = CreateFileW(File(c.locked).c_str(), GENERIC_READ, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
+        ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+        PostMessageW(ButtonByText(main, L"リスト編集"), BM_CLICK, 0, 0);
+        HWND box = nullptr;
+        WaitFor([&] { return (box = FindTopWindow(program->Pid(), L"#32770")) != nullptr; });
+        CloseHandle(lock);
+        ASSERT_NE(box, nullptr);
+        wchar_t text[1024] = {};
+        GetDlgItemTextW(box, 0xFFFF, text, 1024);
+        EXPECT_EQ(std::wstring(text).rfind(L"ファイル " + File(c.locked) + L" は開けません。", 0), 0u) << text;
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        OpenEditorAfterError();
+        EXPECT_EQ(Items(), c.items);
+        EXPECT_EQ(ListTicks(list), Ticks(c.items.size(), false));
+        EXPECT_FALSE(ToolButtonEnabled(program->Process(), toolbar, L"OK"));
+        // Pressing OK anyway writes nothing and keeps the editor open.
+        ClickToolButton(program->Process(), toolbar, L"OK");
+        SendMessageW(editor, WM_COMMAND, IDOK, 0);
+        EXPECT_TRUE(IsWindowVisible(editor));
+        EXPECT_EQ(HiddenFile(), " Work\r\n");
+        EXPECT_TRUE(Press(L"Cancel"));
+        EXPECT_EQ(program->Close(), 0);
+        EXPECT_EQ(HiddenFile(), " Work\r\n");
+        DeleteFileW(File(L"WiFi.log").c_str());
+    }
+}
+
+// The editor is modal from before its listing starts: while a slow listing
+// runs, the main window is disabled and a real click on 接続 does nothing.
+TEST_F(ListEditorTest, TheMainWindowTakesNoInputDuringASlowListing) {
     sim->SetState({L"profile=Home", L"profile=Work"});
-    WriteFile(File(L"Disable.lst"), " Work\r\n");
     program = Start();
     main = program->MainWindow();
     ASSERT_NE(main, nullptr);
-    // The hidden-profile list is locked while the editor opens.
-    HANDLE lock = CreateFileW(File(L"Disable.lst").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    SendMessageW(Radios(main)[0], BM_CLICK, 0, 0);
+    sim->SetState({L"profile=Home", L"profile=Work", L"delay.show=3000"});
     PostMessageW(ButtonByText(main, L"リスト編集"), BM_CLICK, 0, 0);
-    HWND box = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (box = FindTopWindow(program->Pid(), L"#32770")) != nullptr; }));
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-    CloseHandle(lock);
-    OpenEditorAfterError();
-    EXPECT_EQ(ListTicks(list), (Ticks{false, false}));
-    EXPECT_FALSE(ToolButtonEnabled(program->Process(), toolbar, L"OK"));
-    // Enter would be OK: refused as well, nothing written.
-    SendMessageW(editor, WM_COMMAND, IDOK, 0);
-    EXPECT_TRUE(IsWindowVisible(editor));
-    EXPECT_EQ(HiddenFile(), " Work\r\n");
+    ASSERT_TRUE(WaitForJournal(2));  // the editor's listing has started
+    EXPECT_FALSE(IsWindowEnabled(main));
+    RECT r;
+    GetWindowRect(ButtonByText(main, L"接続"), &r);
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    INPUT click[3] = {};
+    for (INPUT& i : click) i.type = INPUT_MOUSE;
+    click[0].mi.dx = ((r.left + r.right) / 2) * 65535 / (width - 1);
+    click[0].mi.dy = ((r.top + r.bottom) / 2) * 65535 / (height - 1);
+    click[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    click[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    click[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ASSERT_EQ(SendInput(3, click, sizeof(INPUT)), 3u);
+    OpenEditorAfterError();  // shown once the listing is done
+    EXPECT_FALSE(IsWindowEnabled(main));
     EXPECT_TRUE(Press(L"Cancel"));
     EXPECT_EQ(program->Close(), 0);
+    EXPECT_EQ(Journal(), (Names{L"show profile", L"show profile"}));  // no connect ran
 }
 
 }  // namespace

@@ -169,13 +169,13 @@ TEST_F(MainWindowTest, ConnectRunsOnlyWhileNoInterfaceIsConnected) {
     SendMessageW(Radios(main)[0], BM_CLICK, 0, 0);
     Click(main, L"接続");
     ASSERT_TRUE(WaitForJournal(4));
-    Sleep(300);
-    EXPECT_EQ(Journal().size(), 4u);  // connected already: the listing only
     EXPECT_TRUE(WaitFor([&] { return sim->Connected() == L"Work"; }));
     // The list and the selection stay as they were.
     EXPECT_EQ(RadioTexts(main), (Names{L" Home", L" Work"}));
     EXPECT_EQ(CheckedRadio(main), 0);
+    // The program ends only after its handlers have: the journal is complete.
     EXPECT_EQ(p->Close(), 0);
+    EXPECT_EQ(Journal().size(), 4u);  // connected already: the listing only
     EXPECT_FALSE(FileExists(File(L"WiFi.log")));
 }
 
@@ -252,10 +252,10 @@ TEST_F(MainWindowTest, SilentModeConnectsClosesAndWrites) {
         } else {
             HWND main = p->MainWindow();
             ASSERT_NE(main, nullptr);
-            Sleep(300);
-            EXPECT_TRUE(IsWindowVisible(main));
-            EXPECT_EQ(Journal(), Names{L"show profile"});
+            // The close is posted after whatever the first show started, and
+            // the program ends only after its handlers: the journal is final.
             EXPECT_EQ(p->Close(), 0);
+            EXPECT_EQ(Journal(), Names{L"show profile"});
         }
     }
 }
@@ -386,6 +386,44 @@ TEST_F(MainWindowTest, AFailedListingShowsTheOpenErrorAndLeavesTheListEmpty) {
     EXPECT_EQ(p->Close(), 0);
 }
 
+TEST_F(MainWindowTest, AHiddenListThatCannotBeReadIsReportedAndEveryNameShowsWithNoneSelected) {
+    sim->SetState({L"profile=Home", L"profile=Work"});
+    WriteSettings(L"100", L"100", L"360", L"310", L" Work");
+    WriteFile(File(L"Disable.lst"), " Home\r\n");
+    // Held open by someone else for the whole start.
+    HANDLE lock = CreateFileW(File(L"Disable.lst").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    auto p = Start();
+    HWND box = WaitForBox(*p);
+    CloseHandle(lock);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(BoxText(box).rfind(L"ファイル " + File(L"Disable.lst") + L" は開けません。", 0), 0u) << BoxText(box);
+    Dismiss(box);
+    HWND main = p->MainWindow();
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(RadioTexts(main), (Names{L" Home", L" Work"}));
+    EXPECT_EQ(CheckedRadio(main), -1);
+    EXPECT_EQ(p->Close(), 0);
+    EXPECT_EQ(ReadFile(File(L"Disable.lst")), " Home\r\n");
+}
+
+TEST_F(MainWindowTest, TheCaptureFileIsDeletedAtCreationAndAtClose) {
+    // A capture left by a killed run, and settings that stop the start-up
+    // before any listing could overwrite it.
+    WriteFile(File(L"WiFi.log"), "left over");
+    WriteSettings(L"abc", L"100", L"360", L"310", L" Home");
+    auto p = Start();
+    HWND box = WaitForBox(*p);
+    ASSERT_NE(box, nullptr);
+    EXPECT_FALSE(FileExists(File(L"WiFi.log")));
+    Dismiss(box);
+    ASSERT_NE(p->MainWindow(), nullptr);
+    EXPECT_EQ(Journal(), Names{});
+    WriteFile(File(L"WiFi.log"), "while running");
+    EXPECT_EQ(p->Close(), 0);
+    EXPECT_FALSE(FileExists(File(L"WiFi.log")));
+}
+
 TEST_F(MainWindowTest, WindowsAskingBeforeLogOffWritesTheSettings) {
     auto p = Start();
     HWND main = p->MainWindow();
@@ -484,11 +522,11 @@ TEST_F(LookTest, TheSkyThemePaintsTheWindow) {
     HWND main = p->MainWindow();
     ASSERT_NE(main, nullptr);
     RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    Sleep(300);
     RECT client;
     GetClientRect(main, &client);
     // Bottom left of the radio group, where no button is: the sky colour;
-    // the panel beside it is white.
+    // the panel beside it is white. The window paints in its own time.
+    WaitFor([&] { return PixelAt(main, 3, client.bottom - 3) == RGB(0xEA, 0xF5, 0xFD); }, 5000);
     EXPECT_EQ(PixelAt(main, 3, client.bottom - 3), RGB(0xEA, 0xF5, 0xFD));
     const RECT list = [&] {
         RECT r;
