@@ -157,9 +157,12 @@ check "uninstall entry holds name, version $version, publisher, paths, NoModify,
 
 wine "$inst/velnor.exe" </dev/null >"$work/velnor.log" 2>&1 &
 app=$!
-sleep 2
-check "the installed velnor.exe is still running after 2 s" kill -0 $app
-check "it created its data folder %APPDATA%\\Orvo Project\\Velnor" [ -d "$data" ]
+# The main window's creation writes Velnor.xml, after the data folder and the
+# single-instance guard exist: wait for it (generously, the machine may be
+# busy), then the program must still be running.
+for _ in $(seq 300); do [ -f "$data/Velnor.xml" ] && break; kill -0 $app 2>/dev/null || break; sleep 0.1; done
+check "it created its data folder %APPDATA%\\Orvo Project\\Velnor with Velnor.xml" [ -f "$data/Velnor.xml" ]
+check "the installed velnor.exe is still running once it has" kill -0 $app
 wine "$setup" /S </dev/null >"$work/setup-busy.log" 2>&1
 rc=$?
 check "a silent install while Velnor runs gives up with exit code 2 (got $rc)" [ $rc = 2 ]
