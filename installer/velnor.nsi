@@ -2,6 +2,11 @@
 ;   makensis /DVERSION=x.y.z /DSTAGEDIR=<folder with the shipped files> /DOUTFILE=<setup.exe> velnor.nsi
 ; No administrator rights: everything goes below the user's own folders and HKCU.
 ;
+; Installer switches:
+;   /S            silent
+;   /AUTOCONNECT  also put "Velnor (接続)" (velnor.exe /s) into the user's Startup folder,
+;                 the option "サインイン時に接続する" of the components page
+;
 ; Uninstaller switches:
 ;   /S            silent; the data folder is kept
 ;   /REMOVEDATA   also remove the data folder %APPDATA%\Orvo Project\Velnor without asking
@@ -29,6 +34,7 @@ SetCompressor /SOLID lzma
 !define DATA_DIR "$APPDATA\Orvo Project\Velnor"
 !define CONNECT_LINK "$SMPROGRAMS\Velnor (接続).lnk"
 !define MAIN_LINK "$SMPROGRAMS\Velnor.lnk"
+!define STARTUP_LINK "$SMSTARTUP\Velnor (接続).lnk"
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -45,12 +51,14 @@ VIFileVersion "${VERSION}.0"
 !include "MUI2.nsh"
 !include "LogicLib.nsh"
 !include "FileFunc.nsh"
+!include "Sections.nsh"
 
 !define MUI_ICON "${__FILEDIR__}/../src/app/velnor.ico"
 !define MUI_UNICON "${__FILEDIR__}/../src/app/velnor.ico"
 !define MUI_ABORTWARNING
 
 !insertmacro MUI_PAGE_WELCOME
+!insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_FINISHPAGE_RUN "$INSTDIR\velnor.exe"
@@ -90,11 +98,6 @@ FunctionEnd
 !insertmacro WaitUntilClosed ""
 !insertmacro WaitUntilClosed "un."
 
-Function .onInit
-  SetShellVarContext current
-  Call WaitUntilClosed
-FunctionEnd
-
 Section "Velnor" SecMain
   SectionIn RO
   SetShellVarContext current
@@ -123,6 +126,41 @@ Section "Velnor" SecMain
   WriteRegDWORD HKCU "${UNINST_KEY}" "EstimatedSize" "$0"
 SectionEnd
 
+; Unticked unless asked for with /AUTOCONNECT; an update keeps what the user
+; has, so a Startup shortcut already there leaves it ticked.
+Section /o "サインイン時に接続する" SecAutoConnect
+  SetShellVarContext current
+  ; Minimised and not activated: signing in should not bring a window forward.
+  CreateShortcut "${STARTUP_LINK}" "$INSTDIR\velnor.exe" "/s" "$INSTDIR\velnor.exe" 0 \
+    SW_SHOWMINIMIZED "" "サインイン時に、最後に選んだプロファイルに接続します"
+SectionEnd
+
+; Unticking the option on the components page takes an earlier one away.
+Section "-AutoConnectOff"
+  SetShellVarContext current
+  ${IfNot} ${SectionIsSelected} ${SecAutoConnect}
+    Delete "${STARTUP_LINK}"
+  ${EndIf}
+SectionEnd
+
+!insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecMain} "Velnor 本体とスタートメニューのショートカット"
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecAutoConnect} \
+    "サインインするたびに、最後に選んだプロファイルに接続します (スタートアップに「Velnor (接続)」を作ります)"
+!insertmacro MUI_FUNCTION_DESCRIPTION_END
+
+Function .onInit
+  SetShellVarContext current
+  Call WaitUntilClosed
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/AUTOCONNECT" $1
+  ${IfNot} ${Errors}
+  ${OrIf} ${FileExists} "${STARTUP_LINK}"
+    !insertmacro SelectSection ${SecAutoConnect}
+  ${EndIf}
+FunctionEnd
+
 Function un.onInit
   SetShellVarContext current
   Call un.WaitUntilClosed
@@ -132,6 +170,7 @@ Section "Uninstall"
   SetShellVarContext current
   Delete "${MAIN_LINK}"
   Delete "${CONNECT_LINK}"
+  Delete "${STARTUP_LINK}"
 
   ; Only the files we installed: the folder may have been chosen by the user
   ; and hold other things, so it is removed only when it is empty.

@@ -8,7 +8,8 @@ cd "$top"
 bash scripts/setup.sh
 bash scripts/build.sh bench
 bash scripts/build.sh windows
-export LC_ALL=ja_JP.UTF-8
+. scripts/wine-env.sh
+velnor_use_locale ja_JP.UTF-8
 out=$top/build/bench/results.raw
 : >"$out"
 for b in build/bench/bench/*_bench; do
@@ -19,7 +20,6 @@ for b in build/bench/bench/*_bench; do
 done
 
 echo "== run-and-wait under Wine"
-. scripts/wine-env.sh
 trap velnor_wine_stop EXIT
 velnor_wine_init "$top/build/windows"
 # One display for every Wine run: a wineserver keeps the display it started with.

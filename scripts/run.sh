@@ -34,18 +34,48 @@ echo "run: no display; starting Velnor under Xvfb $DISPLAY for a screenshot"
 wine "$run/velnor.exe" "$@" &
 app=$!
 shot=$run/velnor.png
-for _ in $(seq 100); do
-  # The window's X id, once Wine has mapped it.
-  id=$(xwininfo -root -tree 2>/dev/null | awk '/"Velnor"/ { print $1; exit }')
-  [ -n "$id" ] && break
+rm -f "$shot"
+
+# The X id of Velnor's main window once X shows it: Wine creates the X window
+# before it maps it, and a grab of a window that is not yet viewable fails.
+viewable_window() {
+  local id
+  for id in $(xwininfo -root -tree 2>/dev/null | awk '/ "Velnor": / { print $1 }'); do
+    xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable' && { echo "$id"; return 0; }
+  done
+  return 1
+}
+grab() { xwd -silent -id "$1" 2>/dev/null | xwdtopnm 2>/dev/null | pnmtopng 2>/dev/null; }
+
+id=
+for _ in $(seq 300); do
+  kill -0 "$app" 2>/dev/null || break
+  id=$(viewable_window) && break
   sleep 0.1
 done
-sleep 1
-if [ -n "${id:-}" ]; then
-  xwd -silent -id "$id" | xwdtopnm 2>/dev/null | pnmtopng >"$shot" 2>/dev/null
-else
-  xwd -silent -root | xwdtopnm 2>/dev/null | pnmtopng >"$shot" 2>/dev/null
+# Grabs until two in a row are the same, so that the picture shows the window
+# after it has painted; a grab that fails (the window just changed) is retried.
+taken=
+if [ -n "$id" ]; then
+  previous=
+  for _ in $(seq 40); do
+    sleep 0.25
+    grab "$id" >"$run/grab.png" && [ -s "$run/grab.png" ] || continue
+    if [ -n "$previous" ] && cmp -s "$run/grab.png" "$previous"; then taken=1; break; fi
+    cp "$run/grab.png" "$run/previous.png"
+    previous=$run/previous.png
+  done
+  # Never settled: the last good grab still shows the window.
+  [ -z "$taken" ] && [ -n "$previous" ] && cp "$previous" "$run/grab.png" && taken=1
+  [ -n "$taken" ] && mv "$run/grab.png" "$shot"
+  rm -f "$run/grab.png" "$run/previous.png"
 fi
-echo "run: screenshot written to $shot"
+if [ -n "$taken" ]; then
+  echo "run: screenshot written to $shot"
+elif ! kill -0 "$app" 2>/dev/null; then
+  echo "run: Velnor ended before its window could be photographed (no picture written)"
+else
+  echo "run: Velnor ran, but no screenshot could be taken of its window (no picture written)"
+fi
 velnor_wine_stop
 wait "$app" 2>/dev/null || true

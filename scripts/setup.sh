@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  mingw-w64 wine wine64 xvfb fonts-ipafont-gothic x11-apps x11-utils netpbm locales
+  mingw-w64 wine wine64 fonts-wine xvfb fonts-ipafont-gothic x11-apps x11-utils netpbm locales
   g++ git googletest libgtest-dev libpugixml-dev libbenchmark-dev cmake ninja-build make
   clang libclang-rt-14-dev dpkg-dev nsis zip unzip python3
 )
@@ -17,11 +17,20 @@ done
 SUDO=
 [ "$(id -u)" = 0 ] || SUDO=sudo
 
+# apt's own chatter (progress, "debconf: delaying package configuration")
+# reads like trouble to a newcomer: it goes to a log, shown only on failure.
 if [ ${#missing[@]} -gt 0 ]; then
-  echo "setup: installing ${missing[*]}"
+  top=$(cd "$(dirname "$0")/.." && pwd)
+  log=$top/build/setup-apt.log
+  mkdir -p "$top/build"
+  echo "setup: installing ${missing[*]} (log: $log)"
   export DEBIAN_FRONTEND=noninteractive
-  $SUDO apt-get update -q
-  $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+  if ! { $SUDO apt-get update -q && $SUDO apt-get -o DPkg::Lock::Timeout=600 install -y -q \
+           --no-install-recommends "${missing[@]}"; } >"$log" 2>&1; then
+    tail -n 20 "$log" >&2
+    echo "setup: installing the packages failed (the whole log: $log)" >&2
+    exit 1
+  fi
 fi
 
 # Real glibc locales: without them Wine reports en-US and cannot open files with Japanese names.
@@ -36,4 +45,7 @@ if [ $need_gen = 1 ]; then
   grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
   grep -q '^en_US.UTF-8 UTF-8' /etc/locale.gen || echo 'en_US.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
   $SUDO locale-gen >/dev/null
+  for l in ja_JP.utf8 en_US.utf8; do
+    locale -a 2>/dev/null | grep -qx "$l" || { echo "setup: the locale $l could not be generated" >&2; exit 1; }
+  done
 fi

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The installer round trip under Wine, in a throw-away prefix of its own
 # (build/installer/wine/prefix): silent install, files, Start-menu shortcuts,
-# the uninstall entry, the installed program, silent uninstall with and
-# without /REMOVEDATA. Builds the release first with scripts/dist.sh.
+# the Startup shortcut of /AUTOCONNECT, the uninstall entry, the installed
+# program, silent uninstall with and without /REMOVEDATA. Builds the release
+# first with scripts/dist.sh.
 # Ends with one line "N passed, N failed".
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -72,9 +73,13 @@ key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velnor'
 main_lnk=$menu/Velnor.lnk
 connect_lnk=$menu/"Velnor (接続).lnk"
 [ -d "$profile" ] || { bad "the prefix has the user folder $profile"; finish; }
+# Wine spells it "StartUp"; Windows' names are case-insensitive.
+startup=$(find "$menu" -maxdepth 1 -type d -iname startup | head -n 1)
+[ -n "$startup" ] || { bad "the prefix has a Startup folder in $menu"; finish; }
+startup_lnk=$startup/"Velnor (接続).lnk"
 
 # Leftovers of an earlier run would hide a failure to install or to remove.
-rm -rf "$inst" "$data_parent" "$main_lnk" "$connect_lnk"
+rm -rf "$inst" "$data_parent" "$main_lnk" "$connect_lnk" "$startup_lnk"
 wine reg delete "$key" /f </dev/null >/dev/null 2>&1
 wineserver -w
 
@@ -83,13 +88,15 @@ key_exists() { wine reg query "$key" </dev/null >/dev/null 2>&1; }
 # the temporary folder, starts the copy and returns at once.
 settle() { timeout 60 wineserver -w; }
 
-# Prints the target path and the arguments of a shell link, one per line.
+# Prints the target path, the arguments and the show command of a shell link,
+# one per line.
 lnk_fields() {
   python3 - "$1" <<'PY'
 import struct, sys
 d = open(sys.argv[1], 'rb').read()
 assert d[:4] == b'L\0\0\0', 'not a shell link'
 flags, = struct.unpack_from('<I', d, 0x14)
+show, = struct.unpack_from('<I', d, 0x3c)
 p = 0x4c
 if flags & 0x1:                                   # HasLinkTargetIDList
     n, = struct.unpack_from('<H', d, p); p += 2 + n
@@ -111,14 +118,17 @@ for bit in (0x4, 0x8, 0x10, 0x20, 0x40):          # name, relative path, working
         strings[bit] = v.rstrip('\0')
 print(target)
 print(strings.get(0x20, ''))
+print(show)
 PY
 }
+# link_is LINK TARGET ARGUMENTS [SHOW]: SHOW 1 is normal, 7 minimised and not
+# activated.
 link_is() {
-  local fields want_target=$2 want_args=$3
+  local fields want_target=$2 want_args=$3 want_show=${4:-1}
   [ -f "$1" ] || return 1
   mapfile -t fields < <(lnk_fields "$1")
-  [ ${#fields[@]} = 2 ] || return 1
-  [ "${fields[0],,}" = "${want_target,,}" ] && [ "${fields[1]}" = "$want_args" ]
+  [ ${#fields[@]} = 3 ] || return 1
+  [ "${fields[0],,}" = "${want_target,,}" ] && [ "${fields[1]}" = "$want_args" ] && [ "${fields[2]}" = "$want_show" ]
 }
 
 installed_files_present() {
@@ -152,6 +162,7 @@ check "silent install (setup.exe /S) exits with 0" [ $? = 0 ]
 check "velnor.exe, 使い方.txt, LICENSE and uninstall.exe are in the local programs folder" installed_files_present
 check "Start menu: Velnor.lnk starts velnor.exe without arguments" link_is "$main_lnk" "$inst_win\\velnor.exe" ""
 check "Start menu: Velnor (接続).lnk starts velnor.exe /s" link_is "$connect_lnk" "$inst_win\\velnor.exe" "/s"
+check "a default install puts nothing into the Startup folder" [ ! -e "$startup_lnk" ]
 check "uninstall entry $key exists" key_exists
 check "uninstall entry holds name, version $version, publisher, paths, NoModify, NoRepair" uninstall_entry_right
 
@@ -191,13 +202,17 @@ check "both Start-menu shortcuts are gone" eval '[ ! -e "$main_lnk" ] && [ ! -e 
 check "the uninstall entry is gone" eval '! key_exists'
 check "the data folder and Velnor.xml are kept by a silent uninstall" cmp -s "$data/Velnor.xml" "$work/Velnor.xml.before"
 
-# --- round 2: install twice, uninstall with /REMOVEDATA ---------------------
-wine "$setup" /S </dev/null >"$work/setup2.log" 2>&1
+# --- round 2: install with /AUTOCONNECT, again without, uninstall with /REMOVEDATA
+wine "$setup" /S /AUTOCONNECT </dev/null >"$work/setup2.log" 2>&1
 rc1=$?
+check "/AUTOCONNECT: Startup\\Velnor (接続).lnk starts velnor.exe /s minimised" \
+  link_is "$startup_lnk" "$inst_win\\velnor.exe" "/s" 7
 wine "$setup" /S </dev/null >"$work/setup3.log" 2>&1
 rc2=$?
 check "installing again, and over an installed copy, exits with 0 (got $rc1, $rc2)" [ $rc1 = 0 ] && [ $rc2 = 0 ]
 check "the files are in place after installing over the installed copy" installed_files_present
+check "installing over it without /AUTOCONNECT keeps the Startup shortcut" \
+  link_is "$startup_lnk" "$inst_win\\velnor.exe" "/s" 7
 mkdir -p "$data"
 printf 'Disable\r\n' >"$data/Disable.lst"
 mkdir -p "$data_parent/Other" "$inst/mine"
@@ -211,7 +226,7 @@ check "/REMOVEDATA removes the data folder with Velnor.xml and Disable.lst" [ ! 
 check "it keeps another program's folder under Orvo Project" [ -f "$data_parent/Other/keep.txt" ]
 check "it removes only the installed files, not the user's own files in the install folder" \
   eval 'installed_files_gone && [ -f "$inst/mine/notes.txt" ]'
-check "shortcuts and uninstall entry are gone after the second uninstall" \
-  eval '[ ! -e "$main_lnk" ] && [ ! -e "$connect_lnk" ] && ! key_exists'
+check "shortcuts, the Startup shortcut and the uninstall entry are gone after the second uninstall" \
+  eval '[ ! -e "$main_lnk" ] && [ ! -e "$connect_lnk" ] && [ ! -e "$startup_lnk" ] && ! key_exists'
 
 finish

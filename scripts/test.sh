@@ -40,7 +40,8 @@ tally() {
   failed=$((failed + layer_failed))
 }
 
-export LC_ALL=ja_JP.UTF-8
+. scripts/wine-env.sh
+velnor_use_locale ja_JP.UTF-8 || exit 1
 echo "== native core tests"
 (cd build/native && GTEST_OUTPUT="xml:$results/native/" ctest --output-on-failure --timeout 900)
 tally "$results/native" $? "unit_tests"
@@ -48,13 +49,12 @@ tally "$results/native" $? "unit_tests"
 # The locale-dependent forms (dates, times, numbers) once more under en_US.
 echo "== native core tests under en_US"
 mkdir -p "$results/native-en"
-LC_ALL=en_US.UTF-8 GTEST_OUTPUT="xml:$results/native-en/" build/native/tests/unit_tests >"$results/native-en.log" 2>&1
+env LC_ALL=en_US.UTF-8 GTEST_OUTPUT="xml:$results/native-en/" build/native/tests/unit_tests >"$results/native-en.log" 2>&1
 rc=$?
 tail -n 3 "$results/native-en.log"
 tally "$results/native-en" $rc "unit_tests"
 
 echo "== Windows tests under Wine"
-. scripts/wine-env.sh
 trap velnor_wine_stop EXIT
 velnor_wine_init "$top/build/windows"
 velnor_xvfb_start "$top/build/windows/xvfb"

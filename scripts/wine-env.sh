@@ -1,28 +1,72 @@
-# Sourced by the run and test scripts: a throw-away Wine prefix inside the
-# build tree, an Xvfb display started and stopped by its own pid, and the
-# simulated wireless service installed as the prefix's own netsh.exe.
+# Sourced by the run, test, bench and fuzz scripts: the locale they run under,
+# a throw-away Wine prefix inside the build tree, an Xvfb display started and
+# stopped by its own pid, and the simulated wireless service installed as the
+# prefix's own netsh.exe.
 # Never kills anything by name.
 
+# What the throw-away prefix holds beyond what wineboot makes. Bump the
+# revision when it changes: a prefix made before gets the new settings on its
+# next use instead of being made again.
+VELNOR_PREFIX_REVISION=2
+velnor_prefix_settings() {
+  local reg=$1 fonts=/usr/share/wine/fonts face
+  # Wine's own fonts (Marlett draws the caption buttons, Tahoma and others)
+  # come from fonts-wine, but this Wine does not put them into a prefix.
+  if [ ! -f "$fonts/marlett.ttf" ]; then
+    echo "wine: Wine's fonts are missing (package fonts-wine): run scripts/setup.sh" >&2
+    return 1
+  fi
+  cp -f "$fonts"/* "$WINEPREFIX/drive_c/windows/Fonts/" || return 1
+  # Unmanaged X11 windows: without a window manager every hide or destroy of a
+  # managed window stalls for two seconds. The Japanese UI faces come out in
+  # the proportional IPA P Gothic, as a Japanese Windows shows its UI, instead
+  # of falling back to a monospaced Gothic.
+  {
+    printf '%s\r\n' 'REGEDIT4' '' '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"' '' \
+      '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]'
+    for face in 'MS UI Gothic' 'Meiryo UI' 'Yu Gothic UI' 'MS Shell Dlg'; do
+      printf '"%s"="IPAPGothic"\r\n' "$face"
+    done
+  } >"$reg"
+  wine reg import "$(velnor_winpath "$reg")" </dev/null >/dev/null 2>&1 || return 1
+  wineserver -w
+}
+
 velnor_wine_init() {
-  local build=$1
+  local build=$1 ready
   export WINEPREFIX=$build/wine/prefix
   export WINEARCH=win64 WINEDEBUG=-all
   # No Mono/Gecko prompts, our netsh instead of Wine's stub, no menu entries in
   # the Linux home folder.
   export WINEDLLOVERRIDES="mscoree,mshtml=;netsh.exe=n;winemenubuilder.exe=d"
-  export LC_ALL=${VELNOR_LOCALE:-ja_JP.UTF-8}
-  if [ ! -f "$WINEPREFIX/.velnor-ready" ]; then
+  velnor_use_locale "${VELNOR_LOCALE:-ja_JP.UTF-8}" || return 1
+  ready=$WINEPREFIX/.velnor-ready
+  if [ ! -f "$ready" ]; then
     echo "wine: creating the prefix in $WINEPREFIX"
     rm -rf "$WINEPREFIX"
     mkdir -p "$(dirname "$WINEPREFIX")"
     wineboot -i </dev/null >"$build/wine/wineboot.log" 2>&1
     wineserver -w
-    # Unmanaged X11 windows: without a window manager every hide or destroy
-    # of a managed window stalls for two seconds.
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
-    wineserver -w
-    touch "$WINEPREFIX/.velnor-ready"
   fi
+  if [ "$(cat "$ready" 2>/dev/null)" != "$VELNOR_PREFIX_REVISION" ]; then
+    velnor_prefix_settings "$build/wine/prefix.reg" || { echo "wine: could not set up the prefix" >&2; return 1; }
+    echo "$VELNOR_PREFIX_REVISION" >"$ready"
+  fi
+}
+
+# Sets the locale for everything started from this shell. The shell itself
+# may not switch: a shell that looked for locales before the set-up made them
+# keeps failing to find them (glibc remembers) and warns, harmlessly, since it
+# runs nothing that depends on it. So its warning is silenced, and the locale
+# is checked by a fresh process instead.
+velnor_use_locale() {
+  local want=$1 norm
+  norm=$(printf '%s' "$want" | sed 's/\.UTF-8$/.utf8/I')
+  if ! locale -a 2>/dev/null | grep -qix -e "$want" -e "$norm"; then
+    echo "the locale $want is missing: run scripts/setup.sh" >&2
+    return 1
+  fi
+  export LC_ALL="$want" 2>/dev/null
 }
 
 # Installs the simulator as C:\windows\system32\netsh.exe.

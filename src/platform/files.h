@@ -13,10 +13,16 @@ namespace velnor {
 std::string ReadFileBytes(const std::wstring& path);
 
 // Replaces the file with the given bytes without ever leaving a half-written
-// file: the bytes go to a temporary file in the same folder, which then takes
-// the target's place. Raises EFCreateError naming the target; on failure the
-// old file is intact and no temporary file remains.
+// file: the bytes go to the target's temporary file (TemporaryFileFor), which
+// then takes the target's place. A write that is killed before that leaves
+// the temporary file behind, and the next write of the target reuses it. A
+// second writer of the same target at the same time fails instead of mixing
+// its bytes in. Raises EFCreateError naming the target; on failure the old
+// file is intact and the temporary file is gone.
 void WriteFileAtomic(const std::wstring& path, std::string_view bytes);
+
+// The temporary file of a target: its name with ".tmp" added, beside it.
+std::wstring TemporaryFileFor(const std::wstring& path);
 
 // Called by WriteFileAtomic with the target just before the complete
 // temporary file takes its place. Only test builds install one, to stop the

@@ -1,6 +1,7 @@
 #include "platform/files.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -71,18 +72,29 @@ std::string ReadFileBytes(const std::wstring& path) {
     return bytes;
 }
 
+std::wstring TemporaryFileFor(const std::wstring& path) { return path + L".tmp"; }
+
 void WriteFileAtomic(const std::wstring& path, std::string_view bytes) {
+    // As on Windows: one temporary name per target, reused after a killed
+    // write. Without share modes, a lock keeps a second writer out, and the
+    // file must still carry the name once locked (the lock holder before us
+    // may just have renamed it over the target).
     const std::string target = NativePath(path);
-    const size_t slash = target.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash == 0 ? 1 : slash);
-    std::string temp = folder + "/.velXXXXXX";
-    Fd fd(::mkstemp(temp.data()));
+    const std::string temp = NativePath(TemporaryFileFor(path));
+    Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
     if (fd.get() < 0) throw MakeCreateError(path, Describe(errno));
+    struct stat mine {}, named {};
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) throw MakeCreateError(path, Describe(errno));
+    if (::fstat(fd.get(), &mine) != 0 || ::stat(temp.c_str(), &named) != 0 || mine.st_ino != named.st_ino ||
+        mine.st_dev != named.st_dev)
+        throw MakeCreateError(path, Describe(EBUSY));
+    // Only now, holding the file, may it be removed on failure.
     auto fail = [&](int err) {
-        fd.close();
         ::unlink(temp.c_str());
+        fd.close();
         throw MakeCreateError(path, Describe(err));
     };
+    if (::ftruncate(fd.get(), 0) != 0) fail(errno);
     size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(fd.get(), bytes.data() + done, bytes.size() - done);
@@ -95,17 +107,8 @@ void WriteFileAtomic(const std::wstring& path, std::string_view bytes) {
     struct stat st {};
     const mode_t mode = ::stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
     if (::fchmod(fd.get(), mode) != 0 || ::fsync(fd.get()) != 0) fail(errno);
-    if (fd.close() != 0) {
-        const int err = errno;
-        ::unlink(temp.c_str());
-        throw MakeCreateError(path, Describe(err));
-    }
     if (beforeReplace) beforeReplace(path);
-    if (::rename(temp.c_str(), target.c_str()) != 0) {
-        const int err = errno;
-        ::unlink(temp.c_str());
-        throw MakeCreateError(path, Describe(err));
-    }
+    if (::rename(temp.c_str(), target.c_str()) != 0) fail(errno);
 }
 
 bool FileExists(const std::wstring& path) {

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
+#include <vector>
 
 #include "platform/errors.h"
 #include "platform/win32_text.h"
@@ -31,32 +33,30 @@ private:
     HANDLE h_;
 };
 
-std::wstring FolderOf(const std::wstring& path) {
-    const size_t slash = path.find_last_of(L"\\/");
-    if (slash == std::wstring::npos) return L".";
-    if (slash == 0 || (slash == 2 && path[1] == L':')) return path.substr(0, slash + 1);
-    return path.substr(0, slash);
-}
-
 // Gives the replacement what the file it replaces had: its attributes, its
 // creation time and its own access rules (inherited ones come from the folder
-// anyway). A read-only file is not replaced, as ReplaceFileW would refuse it.
-// Returns ERROR_SUCCESS, or the reason the target must not be replaced.
-DWORD CarryOverMetadata(const std::wstring& target, const wchar_t* replacement) {
+// anyway), and clears what a reused leftover had. A read-only file is not
+// replaced, as ReplaceFileW would refuse it. Returns ERROR_SUCCESS, or the
+// reason the target must not be replaced.
+DWORD CarryOverMetadata(const std::wstring& target, HANDLE replacement, const std::wstring& replacementName) {
+    FILE_BASIC_INFO basic{};  // times left at zero stay as they are
+    basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
     const DWORD attrs = GetFileAttributesW(target.c_str());
-    if (attrs == INVALID_FILE_ATTRIBUTES) return ERROR_SUCCESS;  // nothing to replace yet
-    if (attrs & FILE_ATTRIBUTE_DIRECTORY) return ERROR_ACCESS_DENIED;
-    if (attrs & FILE_ATTRIBUTE_READONLY) return ERROR_ACCESS_DENIED;
-    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-    if (attrs & kKept) SetFileAttributesW(replacement, (attrs & kKept) | FILE_ATTRIBUTE_ARCHIVE);
-    {
+    if (attrs != INVALID_FILE_ATTRIBUTES) {
+        if (attrs & FILE_ATTRIBUTE_DIRECTORY) return ERROR_ACCESS_DENIED;
+        if (attrs & FILE_ATTRIBUTE_READONLY) return ERROR_ACCESS_DENIED;
+        constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+        if (attrs & kKept) basic.FileAttributes = (attrs & kKept) | FILE_ATTRIBUTE_ARCHIVE;
         FileHandle from(CreateFileW(target.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE |
                                     FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr));
-        FileHandle to(CreateFileW(replacement, FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         FILETIME created{};
-        if (from.valid() && to.valid() && GetFileTime(from.get(), &created, nullptr, nullptr))
-            SetFileTime(to.get(), &created, nullptr, nullptr);
+        if (from.valid() && GetFileTime(from.get(), &created, nullptr, nullptr)) {
+            basic.CreationTime.LowPart = created.dwLowDateTime;
+            basic.CreationTime.HighPart = static_cast<LONG>(created.dwHighDateTime);
+        }
     }
+    SetFileInformationByHandle(replacement, FileBasicInfo, &basic, sizeof basic);
+    if (attrs == INVALID_FILE_ATTRIBUTES) return ERROR_SUCCESS;
     PACL dacl = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (GetNamedSecurityInfoW(target.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
@@ -67,11 +67,27 @@ DWORD CarryOverMetadata(const std::wstring& target, const wchar_t* replacement) 
         const SECURITY_INFORMATION what = DACL_SECURITY_INFORMATION | ((control & SE_DACL_PROTECTED)
                                                                            ? PROTECTED_DACL_SECURITY_INFORMATION
                                                                            : UNPROTECTED_DACL_SECURITY_INFORMATION);
-        SetNamedSecurityInfoW(const_cast<wchar_t*>(replacement), SE_FILE_OBJECT, what, nullptr, nullptr, dacl,
-                              nullptr);
+        // By name: the handle has no WRITE_DAC, and while it is open the name
+        // can only be our file (nobody may rename or delete it meanwhile).
+        SetNamedSecurityInfoW(const_cast<wchar_t*>(replacementName.c_str()), SE_FILE_OBJECT, what, nullptr,
+                              nullptr, dacl, nullptr);
         LocalFree(descriptor);
     }
     return ERROR_SUCCESS;
+}
+
+// Renames the open file itself over the target, so that what takes the
+// target's place is exactly the file this handle wrote.
+DWORD RenameOver(HANDLE file, const std::wstring& target) {
+    std::vector<BYTE> buffer(sizeof(FILE_RENAME_INFO) + (target.size() + 1) * sizeof(wchar_t));
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->ReplaceIfExists = TRUE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
+    std::memcpy(info->FileName, target.c_str(), (target.size() + 1) * sizeof(wchar_t));
+    if (SetFileInformationByHandle(file, FileRenameInfo, info, static_cast<DWORD>(buffer.size())))
+        return ERROR_SUCCESS;
+    return GetLastError();
 }
 
 [[noreturn]] void RaiseCreate(const std::wstring& path, DWORD code) {
@@ -105,51 +121,45 @@ std::string ReadFileBytes(const std::wstring& path) {
     return bytes;
 }
 
+std::wstring TemporaryFileFor(const std::wstring& path) { return path + L".tmp"; }
+
 void WriteFileAtomic(const std::wstring& path, std::string_view bytes) {
-    wchar_t temp[MAX_PATH + 16] = {};
-    if (!GetTempFileNameW(FolderOf(path).c_str(), L"vel", 0, temp)) RaiseCreate(path, GetLastError());
-    {
-        FileHandle f(CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!f.valid()) {
-            const DWORD code = GetLastError();
-            DeleteFileW(temp);
-            RaiseCreate(path, code);
-        }
-        size_t done = 0;
-        while (done < bytes.size()) {
-            DWORD wrote = 0;
-            const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
-            if (!WriteFile(f.get(), bytes.data() + done, chunk, &wrote, nullptr) || wrote == 0) {
-                const DWORD code = GetLastError();
-                f.close();
-                DeleteFileW(temp);
-                RaiseCreate(path, code ? code : ERROR_WRITE_FAULT);
-            }
-            done += wrote;
-        }
-        if (!FlushFileBuffers(f.get())) {
-            const DWORD code = GetLastError();
-            f.close();
-            DeleteFileW(temp);
-            RaiseCreate(path, code);
-        }
+    // One temporary name per target, so a write killed before the rename
+    // leaves at most one leftover, which the next write takes over. Opened
+    // without sharing: a second writer of the same target fails here rather
+    // than write into our file, and nobody can rename or delete it under us.
+    // DELETE lets this handle rename, or remove, exactly the file it wrote.
+    const std::wstring temp = TemporaryFileFor(path);
+    FileHandle f(CreateFileW(temp.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                             nullptr));
+    if (!f.valid()) RaiseCreate(path, GetLastError());
+    auto fail = [&](DWORD code) {
+        FILE_DISPOSITION_INFO gone{TRUE};
+        SetFileInformationByHandle(f.get(), FileDispositionInfo, &gone, sizeof gone);
+        f.close();
+        RaiseCreate(path, code ? code : ERROR_WRITE_FAULT);
+    };
+    // A leftover may be longer than what we write now.
+    FILE_END_OF_FILE_INFO empty{};
+    if (!SetFileInformationByHandle(f.get(), FileEndOfFileInfo, &empty, sizeof empty)) fail(GetLastError());
+    size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD wrote = 0;
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
+        if (!WriteFile(f.get(), bytes.data() + done, chunk, &wrote, nullptr) || wrote == 0) fail(GetLastError());
+        done += wrote;
     }
+    if (!FlushFileBuffers(f.get())) fail(GetLastError());
     // The new file takes the old one's place in one rename, so that the name
     // always holds the old content or the new, whatever happens. (ReplaceFileW
     // would keep the metadata by itself, but Wine's moves the old file away
     // and deletes it before the new one arrives: a crash in between loses
     // both.) What ReplaceFileW would keep is carried over first.
     if (beforeReplace) beforeReplace(path);
-    DWORD code = CarryOverMetadata(path, temp);
-    BOOL ok = code == ERROR_SUCCESS;
-    if (ok) ok = MoveFileExW(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    if (!ok) {
-        if (code == ERROR_SUCCESS) code = GetLastError();
-        DeleteFileW(temp);
-        RaiseCreate(path, code);
-    }
+    DWORD code = CarryOverMetadata(path, f.get(), temp);
+    if (code == ERROR_SUCCESS) code = RenameOver(f.get(), path);
+    if (code != ERROR_SUCCESS) fail(code);
 }
-
 
 bool FileExists(const std::wstring& path) {
     const DWORD a = GetFileAttributesW(path.c_str());

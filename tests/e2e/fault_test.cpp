@@ -65,6 +65,37 @@ TEST_F(FaultTest, KilledJustBeforeTheSettingsAreReplacedTheOldFileStays) {
     EXPECT_EQ(next->Close(), 0);
 }
 
+TEST_F(FaultTest, WritesKilledAgainAndAgainLeaveOneTemporaryFileThatTheNextWriteTakesOver) {
+    sim->SetState({L"profile=Home", L"profile=Work"});
+    RunAndChoose(0);
+    const std::string before = ReadFile(File(L"Velnor.xml"));
+    auto leftovers = [&] {
+        Names found;
+        WIN32_FIND_DATAW data;
+        HANDLE h = FindFirstFileW(File(L"*.tmp").c_str(), &data);
+        if (h == INVALID_HANDLE_VALUE) return found;
+        do found.push_back(data.cFileName);
+        while (FindNextFileW(h, &data));
+        FindClose(h);
+        return found;
+    };
+    for (int kill = 1; kill <= 3; ++kill) {
+        auto p = StartPausing(L"Velnor.xml");
+        HWND main = p->MainWindow();
+        ASSERT_NE(main, nullptr) << "kill " << kill;
+        SendMessageW(Radios(main)[1], BM_CLICK, 0, 0);
+        PostMessageW(main, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(WaitFor([&] { return FileExists(File(L"Velnor.xml.paused")); })) << "kill " << kill;
+        Kill(*p);
+        DeleteFileW(File(L"Velnor.xml.paused").c_str());
+        EXPECT_EQ(leftovers(), Names{L"Velnor.xml.tmp"}) << "kill " << kill;
+        EXPECT_EQ(ReadFile(File(L"Velnor.xml")), before) << "kill " << kill;
+    }
+    RunAndChoose(1);
+    EXPECT_EQ(leftovers(), Names{});
+    EXPECT_NE(ReadFile(File(L"Velnor.xml")).find("> Work<"), std::string::npos);
+}
+
 TEST_F(FaultTest, KilledJustBeforeTheHiddenListIsReplacedTheOldFileStays) {
     sim->SetState({L"profile=Home", L"profile=Work"});
     const std::string before = " Work\r\n";

@@ -1,11 +1,16 @@
 // Replacing files on Windows: what the old file had survives, a read-only
-// file is refused, and the error names the file the user knows.
+// file is refused, the error names the file the user knows, a leftover of a
+// killed write is taken over, and a second writer of the same file fails
+// without spoiling the first or touching anyone else's file.
 #include "platform/files.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "main/line_buffer.h"
 #include "platform/errors.h"
+#include "platform/utf.h"
 #include "platform/win32_text.h"
 #include "support/file_bytes.h"
 #include "support/temp_dir.h"
@@ -79,6 +84,82 @@ TEST(WriteFileAtomic, RefusesAReadOnlyFileWithTheCreateErrorAndLeavesNoTrace) {
     size_t entries = 0;
     for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.Path())) ++entries;
     EXPECT_EQ(entries, 1u);
+}
+
+size_t EntriesIn(const std::filesystem::path& dir) {
+    size_t n = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir)) ++n;
+    return n;
+}
+
+TEST(WriteFileAtomic, TakesOverTheLeftoverOfAKilledWriteAndLeavesOtherFilesAlone) {
+    test::TempDir dir;
+    const std::wstring path = dir.File(L"Velnor.xml");
+    const std::wstring leftover = dir.File(L"Velnor.xml.tmp");
+    EXPECT_EQ(TemporaryFileFor(path), leftover);
+    test::WriteBytes(path, "old");
+    // Killed after the attributes of a hidden target were carried over: longer
+    // than the next content, and hidden, which CREATE_ALWAYS would refuse.
+    test::WriteBytes(leftover, "a much longer half-written settings file");
+    ASSERT_TRUE(SetFileAttributesW(leftover.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    // An earlier version's temporary file, or the user's: not ours to remove.
+    const std::wstring other = dir.File(L"vel1A2B.tmp");
+    test::WriteBytes(other, "someone's");
+
+    WriteFileAtomic(path, "new");
+    EXPECT_EQ(test::ReadBytes(path), "new");
+    EXPECT_FALSE(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_FALSE(test::Exists(leftover));
+    EXPECT_EQ(test::ReadBytes(other), "someone's");
+    EXPECT_EQ(EntriesIn(dir.Path()), 2u);
+}
+
+// The second writer runs from inside the first, at the moment its complete
+// temporary file is about to take the target's place.
+std::string secondWriter;
+void WriteAgainMidway(const std::wstring& target) {
+    SetBeforeReplaceHook(nullptr);
+    try {
+        WriteFileAtomic(target, "second");
+        secondWriter = "written";
+    } catch (const EFCreateError& e) {
+        secondWriter = WideToUtf8(e.Message());
+    }
+}
+
+struct HookGuard {
+    explicit HookGuard(BeforeReplaceHook hook) { SetBeforeReplaceHook(hook); }
+    ~HookGuard() { SetBeforeReplaceHook(nullptr); }
+};
+
+TEST(WriteFileAtomic, ASecondWriterOfTheSameFileFailsCleanlyAndTheFirstWritesItsOwnBytes) {
+    test::TempDir dir;
+    const std::wstring path = dir.File(L"Disable.lst");
+    test::WriteBytes(path, "old");
+    secondWriter.clear();
+    {
+        HookGuard hook(WriteAgainMidway);
+        WriteFileAtomic(path, "first");
+    }
+    EXPECT_EQ(secondWriter, WideToUtf8(MakeCreateError(path, SystemErrorMessage(ERROR_SHARING_VIOLATION)).Message()));
+    EXPECT_EQ(test::ReadBytes(path), "first");
+    EXPECT_EQ(EntriesIn(dir.Path()), 1u);
+}
+
+TEST(WriteFileAtomic, FailsWithoutRemovingATemporaryFileThatAnotherWriterHolds) {
+    test::TempDir dir;
+    const std::wstring path = dir.File(L"Velnor.xml");
+    const std::wstring theirs = dir.File(L"Velnor.xml.tmp");
+    test::WriteBytes(path, "old");
+    test::WriteBytes(theirs, "their half");
+    // A writer that lets others delete its file still keeps us from writing.
+    HANDLE h = CreateFileW(theirs.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    EXPECT_THROW(WriteFileAtomic(path, "new"), EFCreateError);
+    CloseHandle(h);
+    EXPECT_EQ(test::ReadBytes(path), "old");
+    EXPECT_EQ(test::ReadBytes(theirs), "their half");
 }
 
 }  // namespace
