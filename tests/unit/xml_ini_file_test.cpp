@@ -295,7 +295,7 @@ TEST_F(XmlIniFile, DeleteNodeRemovesTopLevelNodesButKeepsOneRootElement) {
 // the write is refused before anything changes.
 TEST_F(XmlIniFile, WritesOfCharactersXmlCannotHoldAreRefused) {
     TXMLIniFile ini(path_);
-    for (const std::wstring bad : {std::wstring(L"a\x01"), std::wstring(L"\xFFFF"), std::wstring(1, L'\0'),
+    for (const std::wstring& bad : {std::wstring(L"a\x01"), std::wstring(L"\xFFFF"), std::wstring(1, L'\0'),
                                    std::wstring(1, static_cast<wchar_t>(0xDC00))}) {
         EXPECT_THROW(ini.WriteString(L"SSID", bad), EXMLError);
         EXPECT_FALSE(ini.NodeExists(L"SSID"));
