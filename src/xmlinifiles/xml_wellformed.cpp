@@ -50,12 +50,7 @@ public:
             const size_t at = i;
             if (!IsXmlChar(NextCodePoint(text_, i))) return At(L"XML で使用できない文字があります", at);
         }
-        // The engine stands in a NUL for the last character and forgets it
-        // when it ends text at the top level; a blank, allowed there, goes
-        // in its place.
-        std::string buffer(text_);
-        buffer += ' ';
-        const pugi::xml_parse_result r = doc_.load_buffer(buffer.data(), buffer.size(), kRawFlags, pugi::encoding_utf8);
+        const pugi::xml_parse_result r = doc_.load_buffer(text_.data(), text_.size(), kRawFlags, pugi::encoding_utf8);
         if (!r) return At(ParseStatusReason(r.status), static_cast<size_t>(r.offset < 0 ? 0 : r.offset));
         FindBase();
         if (Fault f = CheckTopLevel()) return f;

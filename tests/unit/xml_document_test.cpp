@@ -107,6 +107,9 @@ TEST(XmlDocument, UnsupportedDeclaredEncodingsAreRefusedRatherThanDamaged) {
     // Behind a byte-order mark the label is only known once the file is read.
     const std::wstring utf16 = LoadError("\xFF\xFE" + WideToUtf16Le(L"<?xml version=\"1.0\" encoding=\"UTF-32\"?><r/>"));
     EXPECT_EQ(utf16, L"文字エンコード \"UTF-32\" には対応していません\r\n行: 1\r\n<?xml version=\"1.0\" encoding=\"UTF-32\"?><");
+    // Bytes the store cannot read are not blamed on UTF-8.
+    EXPECT_EQ(LoadError("<?xml version=\"1.0\" encoding=\"x-mac-japanese\"?><r>\x82\xA0</r>"),
+              L"文字エンコード \"x-mac-japanese\" には対応していません\r\n行: 1\r\n<?xml version=\"1.0\" encoding=\"x-mac-japa");
     EXPECT_EQ(LoadError("<?xml version=\"1.0\" encoding=\"UTF-8\"?><r/>"), L"(loaded)");
 }
 
@@ -202,6 +205,10 @@ TEST_F(XmlHostileFile, BrokenEncodingsFailWithThePlaceOfTheFault) {
         {"<?xml version=\"1.0\" encoding=\"us-ascii\"?>\r\n<r>\r\n<v>caf\xE9</v></r>", L"\r\n行: 3\r\n<v>caf",
          L"文字エンコード \"us-ascii\" として読めないデータがあります"},
         {std::string("<?xml version=\"1.0\" encoding=\"cp932\"?>\n<r>\0</r>", 44), L"\r\n行: 2\r\n<r>"},
+        // Read, this would come back as other bytes (CP932 writes the IBM
+        // form of an NEC-selected character); refused rather than rewritten.
+        {"<?xml version=\"1.0\" encoding=\"windows-31j\"?>\n<r>\n<v>\xED\x40</v></r>", L"\r\n行: 3\r\n<v>",
+         L"文字エンコード \"windows-31j\" として読めないデータがあります"},
         {"<root>\n<v>ab\xFF</v></root>", L"\r\n行: 2\r\n<v>ab"},
         {"<root>\n<v>\xC3</v></root>", L"\r\n行: 2\r\n<v>"},
         {"<root><v>\xED\xA0\x80</v></root>", L"\r\n行: 1\r\n<root><v>"},
