@@ -48,6 +48,11 @@ public:
     Fault Run() {
         for (size_t i = 0; i < text_.size();) {
             const size_t at = i;
+            const auto b = static_cast<unsigned char>(text_[i]);
+            if (b >= 0x20 && b < 0x80) {
+                ++i;
+                continue;
+            }
             if (!IsXmlChar(NextCodePoint(text_, i))) return At(L"XML で使用できない文字があります", at);
         }
         const pugi::xml_parse_result r = doc_.load_buffer(text_.data(), text_.size(), kRawFlags, pugi::encoding_utf8);
@@ -177,7 +182,11 @@ private:
     }
 
     Fault CheckName(const char* name) const {
-        if (IsXmlName(Utf8ToWide(name))) return std::nullopt;
+        // The engine lets only ASCII name characters into an ASCII name; the
+        // others it takes on trust.
+        bool ascii = true;
+        for (const char* p = name; *p && ascii; ++p) ascii = static_cast<unsigned char>(*p) < 0x80;
+        if ((ascii && *name) || IsXmlName(Utf8ToWide(name))) return std::nullopt;
         return At(L"名前に使えない文字があります", Offset(name));
     }
 
@@ -185,10 +194,22 @@ private:
         switch (n.type()) {
             case pugi::node_element: {
                 if (Fault f = CheckName(n.name())) return f;
+                // Most elements have one attribute or none; a set only for many.
                 std::unordered_set<std::string_view> names;
-                for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute()) {
+                int count = 0;
+                for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute(), ++count) {
                     if (Fault f = CheckName(a.name())) return f;
-                    if (!names.insert(a.name()).second)
+                    bool repeated = false;
+                    if (count < 8) {
+                        for (pugi::xml_attribute b = n.first_attribute(); b != a && !repeated; b = b.next_attribute())
+                            repeated = std::string_view(b.name()) == a.name();
+                    } else {
+                        if (names.empty())
+                            for (pugi::xml_attribute b = n.first_attribute(); b != a; b = b.next_attribute())
+                                names.insert(b.name());
+                        repeated = !names.insert(a.name()).second;
+                    }
+                    if (repeated)
                         return At(L"属性 \"" + Utf8ToWide(a.name()) + L"\" が重複しています", Offset(a.name()));
                     if (Fault f = CheckText(a.value(), true)) return f;
                 }
