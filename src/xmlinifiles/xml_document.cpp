@@ -45,7 +45,6 @@ public:
     std::string out;
 };
 
-
 }  // namespace
 
 XmlDocument::XmlDocument() = default;
