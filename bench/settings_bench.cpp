@@ -53,6 +53,25 @@ void BM_StartSequence(benchmark::State& state) {
 }
 BENCHMARK(BM_StartSequence)->Unit(benchmark::kMicrosecond);
 
+// The same read sequence on the file declared Shift_JIS, read through the
+// code page and its byte-for-byte check.
+void BM_StartSequenceShiftJis(benchmark::State& state) {
+    const std::wstring path = BenchFile("start-sjis");
+    std::string file = RealisticFile();
+    file.replace(file.find("utf-8"), 5, "Shift_JIS");
+    file.replace(file.find(" HomeNetwork-5G"), 15, " \x8E\xA9\x91\xEE-5G");
+    WriteFile(path, file);
+    for (auto _ : state) {
+        velnor::TXMLIniFile ini(path);
+        ini.OpenNode(L"/Window", true);
+        benchmark::DoNotOptimize(ini.ReadInteger(L"Left", 0));
+        benchmark::DoNotOptimize(ini.ReadString(L"SSID", L""));
+        ini.CloseNode();
+    }
+    std::remove(velnor::WideToUtf8(path).c_str());
+}
+BENCHMARK(BM_StartSequenceShiftJis)->Unit(benchmark::kMicrosecond);
+
 // Includes the flush to disk that makes the replacement of the file safe.
 void BM_CloseSequence(benchmark::State& state) {
     const std::wstring path = BenchFile("close");

@@ -7,6 +7,7 @@ packages=(
   mingw-w64 wine wine64 fonts-wine xvfb fonts-ipafont-gothic x11-apps x11-utils netpbm locales
   g++ git googletest libgtest-dev libpugixml-dev libbenchmark-dev cmake ninja-build make
   clang libclang-rt-14-dev dpkg-dev nsis zip unzip python3
+  libxml2-utils libxml2-dev
 )
 
 missing=()

@@ -1,6 +1,9 @@
 #include "main/window_settings.h"
 
 #include <algorithm>
+#include <exception>
+
+#include "platform/errors.h"
 
 #include "xmlinifiles/xml_ini_file.h"
 
@@ -15,12 +18,21 @@ std::wstring SettingsFile(const std::wstring& dataFolder) { return dataFolder + 
 void ReadWindowSettings(const std::wstring& file, WindowGeometry& window, std::wstring& name) {
     TXMLIniFile ini(file);
     ini.OpenNode(kSection, true);
-    window.SetTop(ini.ReadInteger(L"Top", window.Current().top));
-    window.SetLeft(ini.ReadInteger(L"Left", window.Current().left));
-    window.SetWidth(std::max(kMainMinWidth, ini.ReadInteger(L"Width", window.Current().width)));
-    window.SetHeight(std::max(kMainMinHeight, ini.ReadInteger(L"Height", window.Current().height)));
+    // A bad geometry value ends the geometry, but the stored profile is still
+    // read: the next close writes MName, and an unread one would overwrite
+    // the user's choice with nothing. The error is reported afterwards.
+    std::exception_ptr geometryError;
+    try {
+        window.SetTop(ini.ReadInteger(L"Top", window.Current().top));
+        window.SetLeft(ini.ReadInteger(L"Left", window.Current().left));
+        window.SetWidth(std::max(kMainMinWidth, ini.ReadInteger(L"Width", window.Current().width)));
+        window.SetHeight(std::max(kMainMinHeight, ini.ReadInteger(L"Height", window.Current().height)));
+    } catch (const Error&) {
+        geometryError = std::current_exception();
+    }
     name = ini.ReadString(L"SSID", name);
     ini.CloseNode();
+    if (geometryError) std::rethrow_exception(geometryError);
     // The section the store may have created in memory is not written.
 }
 

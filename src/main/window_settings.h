@@ -28,8 +28,9 @@ public:
 std::wstring SettingsFile(const std::wstring& dataFolder);
 
 // Applies Top, Left, Width (at least 350), Height (at least 300) and SSID, in
-// that order, each defaulting to the current value. An error ends the
-// sequence; the values applied before it stay. Nothing is written.
+// that order, each defaulting to the current value. An error in the geometry
+// ends the geometry, the values applied before it staying; SSID is read all
+// the same, and then the error is raised. Nothing is written.
 void ReadWindowSettings(const std::wstring& file, WindowGeometry& window, std::wstring& name);
 
 // Writes Left, Top, Width, Height and SSID, then the file. On an error the

@@ -7,6 +7,7 @@
 #include "platform/utf.h"
 #include "xmlinifiles/xml_encoding.h"
 #include "xmlinifiles/xml_names.h"
+#include "xmlinifiles/xml_wellformed.h"
 
 namespace velnor {
 namespace {
@@ -18,24 +19,6 @@ constexpr unsigned kParseFlags = pugi::parse_default | pugi::parse_declaration |
 // in the tree.
 constexpr unsigned kPrintFlags = pugi::format_raw | pugi::format_no_declaration;
 constexpr size_t kLineTextLength = 40;
-
-const wchar_t* ReasonOf(pugi::xml_parse_status status) {
-    switch (status) {
-        case pugi::status_out_of_memory: return L"メモリが不足しています";
-        case pugi::status_unrecognized_tag: return L"認識できないタグがあります";
-        case pugi::status_bad_pi: return L"処理命令または XML 宣言が正しくありません";
-        case pugi::status_bad_comment: return L"コメントが正しくありません";
-        case pugi::status_bad_cdata: return L"CDATA セクションが正しくありません";
-        case pugi::status_bad_doctype: return L"文書型宣言が正しくありません";
-        case pugi::status_bad_pcdata: return L"テキストが正しくありません";
-        case pugi::status_bad_start_element: return L"開始タグが正しくありません";
-        case pugi::status_bad_attribute: return L"属性が正しくありません";
-        case pugi::status_bad_end_element: return L"終了タグが正しくありません";
-        case pugi::status_end_element_mismatch: return L"終了タグが開始タグと一致しません";
-        case pugi::status_no_document_element: return L"ルート要素がありません";
-        default: return L"XML 文書を読み込めません";
-    }
-}
 
 // "%s%s%s: %d%s%s": the reason, CR LF, "行", the line number, CR LF and the
 // start of the failing line.
@@ -62,12 +45,6 @@ public:
     std::string out;
 };
 
-std::string DeclaredEncoding(const pugi::xml_document& doc) {
-    for (pugi::xml_node c = doc.first_child(); c; c = c.next_sibling())
-        if (c.type() == pugi::node_declaration) return c.attribute("encoding").value();
-    return {};
-}
-
 }  // namespace
 
 XmlDocument::XmlDocument() = default;
@@ -83,27 +60,52 @@ void XmlDocument::LoadFromBytes(std::string_view bytes) {
         doc_.load_buffer(decoded.utf8.data(), decoded.utf8.size(), kParseFlags, pugi::encoding_utf8);
     if (!r) {
         doc_.reset();
-        throw ParseError(ReasonOf(r.status), decoded.utf8, static_cast<size_t>(std::max<ptrdiff_t>(r.offset, 0)));
+        throw ParseError(ParseStatusReason(r.status), decoded.utf8, static_cast<size_t>(std::max<ptrdiff_t>(r.offset, 0)));
+    }
+    // The engine lets some malformed documents through; written back, they
+    // would be malformed again or lose what it skipped.
+    if (const auto fault = FindWellFormednessFault(decoded.utf8)) {
+        doc_.reset();
+        throw ParseError(fault->reason, decoded.utf8, fault->offset);
     }
     // A file in an encoding the store cannot write back would be damaged by
     // the next write, so it is refused instead.
-    if (!EncodingFromLabel(Utf8ToWide(DeclaredEncoding(doc_)))) {
+    const std::wstring label = Utf8ToWide(Declaration().attribute("encoding").value());
+    if (!EncodingFromLabel(label)) {
         doc_.reset();
-        throw ParseError(L"この文字エンコードには対応していません", decoded.utf8, 0);
+        throw ParseError(UnsupportedEncodingReason(label), decoded.utf8, 0);
     }
 }
 
 void XmlDocument::LoadFromFile(const std::wstring& path) { LoadFromBytes(ReadFileBytes(path)); }
 
 std::string XmlDocument::SaveToBytes() const {
+    const pugi::xml_node declaration = Declaration();
+    const auto encoding = EncodingFromLabel(Utf8ToWide(declaration.attribute("encoding").value()));
+    if (const auto bytes = EncodeXmlText(Print({}), encoding.value_or(XmlEncoding{})))
+        return *bytes;
+    // Some character has no place in the declared code page: the file is
+    // written as UTF-8 and its declaration says so. The tree keeps its own.
+    pugi::xml_document scratch;
+    pugi::xml_node utf8 = scratch.append_copy(declaration);
+    utf8.attribute("encoding").set_value("utf-8");
+    return Print(utf8);
+}
+
+std::string XmlDocument::Print(pugi::xml_node declaration) const {
     StringWriter writer;
-    for (pugi::xml_node c = doc_.first_child(); c; c = c.next_sibling()) {
-        if (IsHolder(c)) continue;
-        c.print(writer, "\t", kPrintFlags, pugi::encoding_utf8);
+    for (pugi::xml_node c = doc_.first_child(); c && !IsHolder(c); c = c.next_sibling()) {
+        const pugi::xml_node printed = declaration && c.type() == pugi::node_declaration ? declaration : c;
+        printed.print(writer, "\t", kPrintFlags, pugi::encoding_utf8);
         writer.out += "\r\n";
     }
-    const auto encoding = EncodingFromLabel(Utf8ToWide(DeclaredEncoding(doc_)));
-    return EncodeXmlText(writer.out, encoding.value_or(XmlEncoding::Utf8));
+    return writer.out;
+}
+
+pugi::xml_node XmlDocument::Declaration() const {
+    for (pugi::xml_node c = doc_.first_child(); c && !IsHolder(c); c = c.next_sibling())
+        if (c.type() == pugi::node_declaration) return c;
+    return {};
 }
 
 void XmlDocument::SaveToFile(const std::wstring& path) {
@@ -112,15 +114,20 @@ void XmlDocument::SaveToFile(const std::wstring& path) {
 }
 
 XmlNode XmlDocument::DocumentElement() {
-    for (pugi::xml_node c = doc_.first_child(); c; c = c.next_sibling())
-        if (c.type() == pugi::node_element && !IsHolder(c)) return XmlNode(this, c);
+    for (pugi::xml_node c = doc_.first_child(); c && !IsHolder(c); c = c.next_sibling())
+        if (c.type() == pugi::node_element) return XmlNode(this, c);
     return {};
 }
 
+bool XmlDocument::IsDetached(pugi::xml_node node) const {
+    if (!holder_ || !node) return false;
+    for (pugi::xml_node c = holder_; c; c = c.next_sibling())
+        if (c == node) return true;
+    return false;
+}
+
 void XmlDocument::SetDeclaration(std::wstring_view version, std::wstring_view encoding, std::wstring_view standalone) {
-    pugi::xml_node decl;
-    for (pugi::xml_node c = doc_.first_child(); c; c = c.next_sibling())
-        if (c.type() == pugi::node_declaration) decl = c;
+    pugi::xml_node decl = Declaration();
     if (decl) {
         while (decl.first_attribute()) decl.remove_attribute(decl.first_attribute());
         if (decl != doc_.first_child()) doc_.prepend_move(decl);
@@ -139,6 +146,9 @@ XmlNode XmlDocument::AppendElement(const XmlNode& parent, std::wstring_view name
     if (parent.Document() != this || (kind != XmlNodeKind::Element && kind != XmlNodeKind::Document))
         throw EXMLError(L"このノードには要素を追加できません");
     if (!IsXmlName(name)) throw EXMLError(L"\"" + std::wstring(name) + L"\" は要素名として使用できません");
+    // A second element at the top would make the file malformed.
+    if (kind == XmlNodeKind::Document && DocumentElement())
+        throw EXMLError(L"ルート要素は一つしか置けません");
     pugi::xml_node p = parent.Raw();
     const bool indent = autoIndent_ && kind == XmlNodeKind::Element;
     std::string lineEnd(1, '\n');
@@ -150,7 +160,9 @@ XmlNode XmlDocument::AppendElement(const XmlNode& parent, std::wstring_view name
         if (!p.first_child()) p.append_child(pugi::node_pcdata).set_value(lineEnd.c_str());
         p.append_child(pugi::node_pcdata).set_value(unit.c_str());
     }
-    pugi::xml_node e = p.append_child(pugi::node_element);
+    // Top-level nodes stay before the nodes that were taken out.
+    pugi::xml_node e = kind == XmlNodeKind::Document && holder_ ? p.insert_child_before(pugi::node_element, holder_)
+                                                                 : p.append_child(pugi::node_element);
     if (!e) throw EXMLError(L"このノードには要素を追加できません");
     e.set_name(WideToUtf8(name).c_str());
     if (indent) p.append_child(pugi::node_pcdata).set_value(lineEnd.c_str());
@@ -159,9 +171,16 @@ XmlNode XmlDocument::AppendElement(const XmlNode& parent, std::wstring_view name
 }
 
 void XmlDocument::RemoveChild(const XmlNode& child) {
-    if (child.IsNull() || child.Document() != this || child.Kind() == XmlNodeKind::Document) return;
+    if (child.IsNull() || child.Document() != this || child.Kind() == XmlNodeKind::Document || IsDetached(child.Raw()))
+        return;
+    // Without its root element the file could not be read again.
+    if (child == DocumentElement()) throw EXMLError(L"ルート要素は削除できません");
     if (!holder_) holder_ = doc_.append_child(pugi::node_element);
-    if (!holder_ || !holder_.append_move(child.Raw())) throw EXMLError(L"ノードを削除できません");
+    // Only the document itself can hold a declaration, so a removed one
+    // waits behind the holder.
+    const bool moved = child.Kind() == XmlNodeKind::Declaration ? static_cast<bool>(doc_.append_move(child.Raw()))
+                                                                 : static_cast<bool>(holder_.append_move(child.Raw()));
+    if (!holder_ || !moved) throw EXMLError(L"ノードを削除できません");
     modified_ = true;
 }
 

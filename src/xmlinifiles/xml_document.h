@@ -38,7 +38,9 @@ public:
     void LoadFromBytes(std::string_view bytes);
     void LoadFromFile(const std::wstring& path);
 
-    // The document in the encoding its declaration names.
+    // The document in the encoding its declaration names; as UTF-8, with a
+    // declaration that says so, when some character has no place in the
+    // declared code page.
     std::string SaveToBytes() const;
     // Replaces the file only after a complete write; clears the modified flag.
     void SaveToFile(const std::wstring& path);
@@ -57,13 +59,22 @@ public:
     XmlNode AppendElement(const XmlNode& parent, std::wstring_view name);
 
     // Takes the node and its subtree out of the tree. Handles to it stay
-    // usable, and it is never written.
+    // usable, and it is never written. Raises EXMLError for the document
+    // element.
     void RemoveChild(const XmlNode& child);
 
-    // Nodes that RemoveChild took out wait here.
+    // Nodes that RemoveChild took out wait in the holder, the last live
+    // child of the document; removed declarations wait behind it.
     bool IsHolder(pugi::xml_node node) const { return holder_ && node == holder_; }
+    // The holder and the removed declarations behind it.
+    bool IsDetached(pugi::xml_node node) const;
 
 private:
+    // The live top-level nodes, the given declaration in place of the
+    // tree's own when there is one.
+    std::string Print(pugi::xml_node declaration) const;
+    pugi::xml_node Declaration() const;
+
     pugi::xml_document doc_;
     pugi::xml_node holder_;
     std::wstring fileName_;

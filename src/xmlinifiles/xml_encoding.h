@@ -9,7 +9,15 @@
 
 namespace velnor {
 
-enum class XmlEncoding { Utf8, Utf16Le, Utf16Be };
+struct XmlEncoding {
+    enum class Form { Utf8, Utf16Le, Utf16Be, CodePage };
+    Form form = Form::Utf8;
+    unsigned codePage = 0;  // a Windows code page number, for Form::CodePage
+
+    friend bool operator==(const XmlEncoding& a, const XmlEncoding& b) {
+        return a.form == b.form && a.codePage == b.codePage;
+    }
+};
 
 struct DecodedXml {
     std::string utf8;  // on failure: the text decoded up to the fault
@@ -19,15 +27,23 @@ struct DecodedXml {
 };
 
 // Recognises UTF-8 (with or without a byte-order mark) and UTF-16 of either
-// byte order (by its mark, or by "<" as the first character). Invalid
-// sequences and NUL characters are faults, reported with their position.
+// byte order (by its mark, or by "<" as the first character). Other bytes are
+// read in the encoding that their declaration names, when the system can
+// convert it without loss, and as UTF-8 otherwise. Invalid sequences, NUL
+// characters and a declared encoding that cannot be read are faults,
+// reported with their position.
 DecodedXml DecodeXmlBytes(std::string_view bytes);
 
-// The encoding a declaration's encoding label asks for; nothing for a label
-// the store cannot write faithfully. An empty label means UTF-8.
+// The encoding a declaration's encoding label (any case) asks for; nothing
+// for a label the store cannot read and write faithfully on this system. An
+// empty label means UTF-8.
 std::optional<XmlEncoding> EncodingFromLabel(std::wstring_view label);
 
-// UTF-8 text in the given encoding; UTF-16 gets a byte-order mark.
-std::string EncodeXmlText(std::string_view utf8, XmlEncoding encoding);
+// The parse-error reason for a declared encoding the store cannot read.
+std::wstring UnsupportedEncodingReason(std::wstring_view label);
+
+// UTF-8 text in the given encoding; UTF-16 gets a byte-order mark. Nothing
+// when some character has no exact representation in the code page.
+std::optional<std::string> EncodeXmlText(std::string_view utf8, XmlEncoding encoding);
 
 }  // namespace velnor

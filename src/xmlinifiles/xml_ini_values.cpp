@@ -33,6 +33,8 @@ std::optional<std::wstring> TXMLIniFile::ValueText(const std::wstring& tagName, 
 
 void TXMLIniFile::WriteValue(const std::wstring& tagName, const std::wstring& text, TXMLNodeType type,
                              const XmlNode& parentNode) {
+    // Refused before anything changes.
+    RequireXmlText(text);
     XmlNode element = FindOrAddChildNode(tagName, parentNode);
     // Even a write that fails below counts as a change.
     FXML->SetModified(true);

@@ -38,6 +38,25 @@ bool IsXmlName(std::wstring_view name) {
     return true;
 }
 
+bool IsXmlChar(char32_t c) {
+    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) ||
+           (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+bool IsXmlText(std::wstring_view text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        auto c = static_cast<char32_t>(static_cast<std::uint16_t>(text[i]));
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size()) {
+            const auto low = static_cast<char32_t>(static_cast<std::uint16_t>(text[i + 1]));
+            if (low < 0xDC00 || low > 0xDFFF) return false;
+            ++i;
+            continue;
+        }
+        if (!IsXmlChar(c)) return false;
+    }
+    return true;
+}
+
 std::wstring_view LocalNameOf(std::wstring_view name) {
     const size_t colon = name.find(L':');
     return colon == std::wstring_view::npos ? name : name.substr(colon + 1);

@@ -10,6 +10,13 @@ namespace velnor {
 // the BMP, which names may contain.
 bool IsXmlName(std::wstring_view name);
 
+// True for the characters an XML 1.0 document may hold: TAB, LF, CR, and
+// U+0020 up, without the surrogates, U+FFFE and U+FFFF.
+bool IsXmlChar(char32_t c);
+
+// True when every character of the text is one; a lone surrogate is not.
+bool IsXmlText(std::wstring_view text);
+
 // The part of a qualified name after its prefix ("b" for "a:b").
 std::wstring_view LocalNameOf(std::wstring_view name);
 

@@ -2,11 +2,16 @@
 
 #include <string_view>
 
+#include "platform/errors.h"
 #include "platform/utf.h"
 #include "xmlinifiles/xml_document.h"
 #include "xmlinifiles/xml_names.h"
 
 namespace velnor {
+
+void RequireXmlText(std::wstring_view text) {
+    if (!IsXmlText(text)) throw EXMLError(L"XML で使用できない文字が含まれています");
+}
 
 XmlNode XmlNode::Wrap(pugi::xml_node node) const {
     if (doc_ && doc_->IsHolder(node)) return {};
@@ -59,6 +64,7 @@ void XmlNode::SetNodeValue(std::wstring_view value) {
         case XmlNodeKind::CData:
         case XmlNodeKind::Comment:
         case XmlNodeKind::ProcessingInstruction:
+            RequireXmlText(value);
             node_.set_value(WideToUtf8(value).c_str());
             doc_->SetModified(true);
             break;
@@ -79,19 +85,15 @@ XmlNode XmlNode::ChildAt(int index) const {
     return c;
 }
 
-XmlNode XmlNode::FirstChild() const {
-    pugi::xml_node c = node_.first_child();
-    if (doc_ && doc_->IsHolder(c)) c = c.next_sibling();
-    return Wrap(c);
-}
+// The holder ends the document's live children.
+XmlNode XmlNode::FirstChild() const { return Wrap(node_.first_child()); }
 
-XmlNode XmlNode::NextSibling() const {
-    pugi::xml_node c = node_.next_sibling();
-    if (doc_ && doc_->IsHolder(c)) c = c.next_sibling();
-    return Wrap(c);
-}
+XmlNode XmlNode::NextSibling() const { return Wrap(node_.next_sibling()); }
 
-XmlNode XmlNode::ParentNode() const { return Wrap(node_.parent()); }
+XmlNode XmlNode::ParentNode() const {
+    if (doc_ && doc_->IsDetached(node_)) return {};
+    return Wrap(node_.parent());
+}
 
 XmlNode XmlNode::FirstChildNamed(std::wstring_view name) const {
     if (name.empty()) return {};
@@ -121,6 +123,8 @@ std::wstring XmlNode::Attribute(std::wstring_view name) const {
 
 void XmlNode::SetAttribute(std::wstring_view name, std::wstring_view value) {
     if (Kind() != XmlNodeKind::Element) return;
+    if (!IsXmlName(name)) throw EXMLError(L"\"" + std::wstring(name) + L"\" は属性名として使用できません");
+    RequireXmlText(value);
     const std::string key = WideToUtf8(name);
     pugi::xml_attribute a = node_.attribute(key.c_str());
     if (!a) a = node_.append_attribute(key.c_str());
@@ -129,6 +133,9 @@ void XmlNode::SetAttribute(std::wstring_view name, std::wstring_view value) {
 }
 
 XmlNode XmlNode::AppendText(std::wstring_view value) {
+    // Text beside the root element would make the file malformed.
+    if (Kind() != XmlNodeKind::Element) return {};
+    RequireXmlText(value);
     pugi::xml_node t = node_.append_child(pugi::node_pcdata);
     if (!t) return {};
     t.set_value(WideToUtf8(value).c_str());

@@ -14,6 +14,11 @@ namespace velnor {
 
 class XmlDocument;
 
+// Raises EXMLError when the text holds a character that no XML document may
+// contain (a control character other than TAB, LF and CR, U+FFFE, U+FFFF or
+// a lone surrogate): written, it would make the file unreadable.
+void RequireXmlText(std::wstring_view text);
+
 enum class XmlNodeKind { Null, Document, Element, Text, CData, Comment, ProcessingInstruction, Declaration, Other };
 
 class XmlNode {
@@ -31,7 +36,8 @@ public:
     std::wstring LocalName() const;
     // The text of a text, CDATA, comment or processing-instruction node.
     std::wstring NodeValue() const;
-    // Ignored for elements and the document, as in the DOM.
+    // Ignored for elements and the document, as in the DOM. Raises EXMLError
+    // as RequireXmlText does.
     void SetNodeValue(std::wstring_view value);
 
     bool HasChildNodes() const { return !FirstChild().IsNull(); }
@@ -47,9 +53,12 @@ public:
 
     // Empty text when the attribute is missing.
     std::wstring Attribute(std::wstring_view name) const;
+    // Raises EXMLError for a name that is no XML name and as RequireXmlText
+    // does.
     void SetAttribute(std::wstring_view name, std::wstring_view value);
 
-    // Appends a text node without any indentation.
+    // Appends a text node without any indentation to an element; null for
+    // other nodes. Raises EXMLError as RequireXmlText does.
     XmlNode AppendText(std::wstring_view value);
 
     XmlDocument* Document() const { return doc_; }

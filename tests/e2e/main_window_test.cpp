@@ -330,7 +330,8 @@ TEST_F(MainWindowTest, ANameWithMarkupCharactersRoundTrips) {
 
 TEST_F(MainWindowTest, AMalformedStoredValueIsReportedAndTheWindowStillOpensWithinReach) {
     // Top is applied before Left fails: the guard must still bring the
-    // window back on screen. The list stays empty.
+    // window back on screen. The list stays empty; the chosen profile is
+    // kept.
     WriteSettings(L"abc", L"-5000", L"360", L"310", L" Home");
     auto p = Start();
     HWND box = WaitForBox(*p);
@@ -344,6 +345,8 @@ TEST_F(MainWindowTest, AMalformedStoredValueIsReportedAndTheWindowStillOpensWith
     EXPECT_TRUE(Radios(main).empty());
     EXPECT_EQ(Journal(), Names{});
     EXPECT_EQ(p->Close(), 0);
+    // The profile was read all the same, so the close kept it.
+    EXPECT_NE(Settings().find(L"<SSID Type=\"10\"> Home</SSID>"), std::wstring::npos) << Settings();
 }
 
 TEST_F(MainWindowTest, AnUnwritableSettingsFileIsReportedAndTheCloseGoesOn) {

@@ -60,17 +60,40 @@ TEST(WindowSettings, MissingKeysKeepTheCurrentValuesAndNothingIsWritten) {
     EXPECT_EQ(test::ReadBytes(file).find("Window"), std::string::npos);
 }
 
-TEST(WindowSettings, AMalformedValueEndsTheReadWithTheValuesBeforeItApplied) {
-    test::TempDir dir;
-    const std::wstring file = dir.File(L"Velnor.xml");
-    test::WriteBytes(file, Section(Value("Top", "9", "-5000") + Value("Left", "9", "abc") + Value("Width", "9", "500") +
-                                   Value("SSID", "10", " Home")));
-    FakeWindow w;
-    std::wstring name;
-    EXPECT_THROW(ReadWindowSettings(file, w, name), EConvertError);
-    EXPECT_EQ(w.moves, std::vector<std::string>{"top"});
-    EXPECT_EQ(w.bounds.top, -5000);
-    EXPECT_EQ(name, L"");
+// A bad geometry value ends the geometry with the values before it applied,
+// and is reported; the stored profile is read all the same, so that the next
+// close keeps it.
+TEST(WindowSettings, AMalformedValueEndsTheGeometryButTheProfileIsStillRead) {
+    struct Case {
+        const char* values;
+        std::vector<std::string> moves;
+    };
+    const Case cases[] = {
+        {"<Top Type=\"9\">-5000</Top><Left Type=\"9\">abc</Left><Width Type=\"9\">500</Width>", {"top"}},
+        {"<Left Type=\"9\">100 </Left>", {"top"}},
+        {"<Left Type=\"9\">1.5</Left>", {"top"}},
+        {"<Left Type=\"9\">\xEF\xBC\x91\xEF\xBC\x92\xEF\xBC\x93</Left>", {"top"}},
+        {"<Left Type=\"9\"></Left>", {"top"}},
+        {"<Top Type=\"9\">x</Top>", {}},
+        {"<Height Type=\"9\">99999999999</Height>", {"top", "left", "width"}},
+    };
+    for (const Case& c : cases) {
+        test::TempDir dir;
+        const std::wstring file = dir.File(L"Velnor.xml");
+        test::WriteBytes(file, Section(std::string(c.values) + Value("SSID", "10", " Home")));
+        FakeWindow w;
+        std::wstring name;
+        EXPECT_THROW(ReadWindowSettings(file, w, name), EConvertError) << c.values;
+        EXPECT_EQ(w.moves, c.moves) << c.values;
+        EXPECT_EQ(name, L" Home") << c.values;
+        // The close after it writes the profile back, and the bad value is
+        // replaced by the window's own.
+        WriteWindowSettings(file, w.bounds, name);
+        FakeWindow again;
+        std::wstring back;
+        ReadWindowSettings(file, again, back);
+        EXPECT_EQ(back, L" Home") << c.values;
+    }
 }
 
 TEST(WindowSettings, WriteThenReadRoundTripsEveryValue) {

@@ -8,6 +8,7 @@
 
 #include "platform/errors.h"
 #include "platform/utf.h"
+#include "xml_malformed_cases.h"
 #include "xml_test_support.h"
 #include "xmlinifiles/xml_ini_file.h"
 #include "xmlinifiles/xml_names.h"
@@ -96,9 +97,19 @@ TEST(XmlDocument, ParseErrorsNameTheLineAndShowItsStart) {
     EXPECT_EQ(LoadError("<r><a></b></r>"), L"終了タグが開始タグと一致しません\r\n行: 1\r\n<r><a></b></r>");
 }
 
+TEST(XmlDocument, WhatXmlForbidsIsRefusedWithThePlaceOfTheFault) {
+    for (const xmltest::MalformedCase& c : xmltest::kMalformed) EXPECT_EQ(LoadError(c.bytes), c.message) << c.bytes;
+}
+
 TEST(XmlDocument, UnsupportedDeclaredEncodingsAreRefusedRatherThanDamaged) {
-    const std::wstring message = LoadError("<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\n<r/>");
-    EXPECT_EQ(message, L"この文字エンコードには対応していません\r\n行: 1\r\n<?xml version=\"1.0\" encoding=\"Shift_JIS\"");
+    const std::wstring message = LoadError("<?xml version=\"1.0\" encoding=\"x-unknown\"?>\n<r/>");
+    EXPECT_EQ(message, L"文字エンコード \"x-unknown\" には対応していません\r\n行: 1\r\n<?xml version=\"1.0\" encoding=\"x-unknown\"");
+    // Behind a byte-order mark the label is only known once the file is read.
+    const std::wstring utf16 = LoadError("\xFF\xFE" + WideToUtf16Le(L"<?xml version=\"1.0\" encoding=\"UTF-32\"?><r/>"));
+    EXPECT_EQ(utf16, L"文字エンコード \"UTF-32\" には対応していません\r\n行: 1\r\n<?xml version=\"1.0\" encoding=\"UTF-32\"?><");
+    // Bytes the store cannot read are not blamed on UTF-8.
+    EXPECT_EQ(LoadError("<?xml version=\"1.0\" encoding=\"x-mac-japanese\"?><r>\x82\xA0</r>"),
+              L"文字エンコード \"x-mac-japanese\" には対応していません\r\n行: 1\r\n<?xml version=\"1.0\" encoding=\"x-mac-japa");
     EXPECT_EQ(LoadError("<?xml version=\"1.0\" encoding=\"UTF-8\"?><r/>"), L"(loaded)");
 }
 
@@ -185,8 +196,19 @@ TEST_F(XmlHostileFile, BrokenEncodingsFailWithThePlaceOfTheFault) {
     struct Case {
         std::string bytes;
         const wchar_t* tail;
+        const wchar_t* reason = L"文字エンコードとして無効なデータがあります";
     };
     const Case cases[] = {
+        // A lead byte without its trail byte; a byte that ASCII does not have.
+        {"<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\n<r>\x8E\xA9\x91</r>", L"\r\n行: 2\r\n<r>",
+         L"文字エンコード \"Shift_JIS\" として読めないデータがあります"},
+        {"<?xml version=\"1.0\" encoding=\"us-ascii\"?>\r\n<r>\r\n<v>caf\xE9</v></r>", L"\r\n行: 3\r\n<v>caf",
+         L"文字エンコード \"us-ascii\" として読めないデータがあります"},
+        {std::string("<?xml version=\"1.0\" encoding=\"cp932\"?>\n<r>\0</r>", 44), L"\r\n行: 2\r\n<r>"},
+        // Read, this would come back as other bytes (CP932 writes the IBM
+        // form of an NEC-selected character); refused rather than rewritten.
+        {"<?xml version=\"1.0\" encoding=\"windows-31j\"?>\n<r>\n<v>\xED\x40</v></r>", L"\r\n行: 3\r\n<v>",
+         L"文字エンコード \"windows-31j\" として読めないデータがあります"},
         {"<root>\n<v>ab\xFF</v></root>", L"\r\n行: 2\r\n<v>ab"},
         {"<root>\n<v>\xC3</v></root>", L"\r\n行: 2\r\n<v>"},
         {"<root><v>\xED\xA0\x80</v></root>", L"\r\n行: 1\r\n<root><v>"},
@@ -201,7 +223,8 @@ TEST_F(XmlHostileFile, BrokenEncodingsFailWithThePlaceOfTheFault) {
             ADD_FAILURE() << "loaded: " << c.bytes;
         } catch (const EXMLError& e) {
             EXPECT_EQ(Tail(e.Message()), c.tail);
-            EXPECT_EQ(e.Message().substr(0, e.Message().find(L"\r\n")), L"文字エンコードとして無効なデータがあります");
+            EXPECT_EQ(e.Message().substr(0, e.Message().find(L"\r\n")), c.reason);
+            EXPECT_EQ(xmltest::ReadRaw(path_), c.bytes) << "the file is left as it is";
         }
     }
 }
@@ -233,6 +256,83 @@ TEST_F(XmlHostileFile, Utf16FilesAreReadAndWrittenBackAsUtf16) {
                   L"<Left Type=\"9\">10</Left>\n\t</Window></root>\r\n");
         TXMLIniFile again(path_);
         EXPECT_EQ(again.ReadInteger(L"Left", 0, again.ChildNodeByName(L"Window")), 10);
+    }
+}
+
+// Files in a code page are read in it and written back in it, under the
+// declaration they had, as long as every character fits.
+TEST_F(XmlHostileFile, DeclaredEncodingsAreReadAndWrittenBackInThem) {
+    struct Case {
+        const char* label;
+        std::string stored;  // " 自宅" and the like in that code page
+        const wchar_t* value;
+        bool utf16 = false;  // the file itself in UTF-16 behind its mark
+    };
+    const Case cases[] = {
+        {"Shift_JIS", " \x8E\xA9\x91\xEE", L" 自宅"},
+        {"x-sjis", " \x8E\xA9\x91\xEE", L" 自宅"},
+        {"windows-31j", "\x87\x40\x81\x60", L"①～"},
+        {"CP932", "\xB1\xB2", L"ｱｲ"},
+        {"ISO-8859-1", "caf\xE9 \xD7", L"café ×"},
+        {"latin1", "\xFF", L"ÿ"},
+        {"windows-1252", "\x80" "5 \x93q\x94", L"€5 “q”"},
+        {"US-ASCII", "plain", L"plain"},
+        {"Shift_JIS", " \x8E\xA9\x91\xEE", L" 自宅", true},
+    };
+    for (const Case& c : cases) {
+        const std::string declaration = std::string("<?xml version=\"1.0\" encoding=\"") + c.label + "\"?>\r\n";
+        const std::string file = declaration + "<root><Window><SSID Type=\"10\">" + c.stored + "</SSID></Window></root>\r\n";
+        xmltest::WriteRaw(path_, c.utf16 ? "\xFF\xFE" + WideToUtf16Le(Utf8ToWide(declaration) + L"<root><Window><SSID Type=\"10\">" +
+                                                                  c.value + L"</SSID></Window></root>\r\n")
+                                          : file);
+        {
+            TXMLIniFile ini(path_);
+            ASSERT_TRUE(ini.OpenNode(L"/Window", false)) << c.label;
+            EXPECT_EQ(ini.ReadString(L"SSID", L""), c.value) << c.label;
+            ini.WriteString(L"Name", c.value);
+            ini.UpdateFile();
+        }
+        EXPECT_EQ(xmltest::ReadRaw(path_), declaration + "<root><Window><SSID Type=\"10\">" + c.stored +
+                                               "</SSID>\t<Name Type=\"10\">" + c.stored + "</Name>\n\t</Window></root>\r\n")
+            << c.label;
+        TXMLIniFile again(path_);
+        EXPECT_EQ(again.ReadString(L"Name", L"", again.ChildNodeByName(L"Window")), c.value) << c.label;
+    }
+}
+
+// A character that the declared code page lacks is not replaced and not
+// refused: the file turns to UTF-8 and its declaration says so.
+TEST_F(XmlHostileFile, CharactersBeyondTheDeclaredEncodingTurnTheFileToUtf8) {
+    struct Case {
+        const char* declaration;
+        std::string stored;
+        const wchar_t* added;
+        const char* writtenDeclaration;
+    };
+    const Case cases[] = {
+        {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>", "caf\xE9", L" 自宅",
+         "<?xml version=\"1.0\" encoding=\"utf-8\"?>"},
+        {"<?xml version='1.0' encoding='Shift_JIS' standalone='yes'?>", "\x8E\xA9\x91\xEE", L"café",
+         "<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"yes\"?>"},
+        {"<?xml version=\"1.0\" encoding=\"US-ASCII\"?>", "plain", L"\xD83D\xDE00",
+         "<?xml version=\"1.0\" encoding=\"utf-8\"?>"},
+    };
+    for (const Case& c : cases) {
+        xmltest::WriteRaw(path_, std::string(c.declaration) + "\r\n<root><v Type=\"10\">" + c.stored + "</v></root>\r\n");
+        std::wstring before;
+        {
+            TXMLIniFile ini(path_);
+            before = ini.ReadString(L"v", L"");
+            ini.WriteString(L"w", c.added);
+            ini.UpdateFile();
+        }
+        EXPECT_EQ(xmltest::ReadRaw(path_), std::string(c.writtenDeclaration) + "\r\n<root><v Type=\"10\">" +
+                                               WideToUtf8(before) + "</v>\t<w Type=\"10\">" + WideToUtf8(c.added) +
+                                               "</w>\n</root>\r\n")
+            << c.declaration;
+        TXMLIniFile again(path_);
+        EXPECT_EQ(again.ReadString(L"v", L""), before);
+        EXPECT_EQ(again.ReadString(L"w", L""), c.added);
     }
 }
 

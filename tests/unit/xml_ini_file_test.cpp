@@ -278,6 +278,68 @@ TEST_F(XmlIniFile, CreateAndDeleteNodeReportFailureOnlyAsFalse) {
     EXPECT_EQ(names, std::vector<std::wstring>(5, L"#text")) << "indentation text stays";
 }
 
+// The nodes beside the root element: each can be deleted through the
+// document node; the root element itself cannot, nor can a second one be
+// added, since either would leave a file that cannot be read.
+TEST_F(XmlIniFile, DeleteNodeRemovesTopLevelNodesButKeepsOneRootElement) {
+    const std::string file = kDeclaration + "\r\n<!--note-->\r\n<?app data?>\r\n<root><a/></root>\r\n";
+    struct Case {
+        const wchar_t* name;
+        bool result;
+        std::vector<std::string> lines;  // the file afterwards
+    };
+    const Case cases[] = {
+        {L"xml", true, {"<!--note-->", "<?app data?>", "<root><a/></root>"}},
+        {L"#comment", true, {kDeclaration, "<?app data?>", "<root><a/></root>"}},
+        {L"app", true, {kDeclaration, "<!--note-->", "<root><a/></root>"}},
+        {L"missing", true, {kDeclaration, "<!--note-->", "<?app data?>", "<root><a/></root>"}},
+        {L"root", false, {kDeclaration, "<!--note-->", "<?app data?>", "<root><a/></root>"}},
+    };
+    for (const Case& c : cases) {
+        WriteRaw(path_, file);
+        {
+            TXMLIniFile ini(path_);
+            const XmlNode document = ini.XMLDocument().DocumentNode();
+            const XmlNode target = document.FirstChildNamed(c.name);
+            EXPECT_EQ(ini.DeleteNode(c.name, document), c.result) << c.name;
+            if (c.result && target) {
+                EXPECT_TRUE(target.ParentNode().IsNull()) << c.name;
+                EXPECT_TRUE(document.FirstChildNamed(c.name).IsNull()) << c.name;
+                EXPECT_EQ(target.NodeName(), c.name) << "the handle stays usable";
+            }
+            EXPECT_FALSE(ini.CreateNode(L"second", document)) << c.name;
+            EXPECT_EQ(ini.RootNodeName(), L"root");
+            ini.WriteInteger(L"v", 1, ini.ChildNodeByName(L"a"));
+            ini.UpdateFile();
+        }
+        std::vector<std::string> expected = c.lines;
+        expected.back() = "<root><a>";
+        expected.insert(expected.end(), {"\t\t<v Type=\"9\">1</v>", "\t</a></root>"});
+        EXPECT_EQ(Lines(ReadRaw(path_)), expected) << c.name;
+        TXMLIniFile again(path_);
+        EXPECT_EQ(again.ReadInteger(L"v", 0, again.ChildNodeByName(L"a")), 1) << c.name;
+    }
+}
+
+// A character that no XML document may hold would make the file unreadable;
+// the write is refused before anything changes.
+TEST_F(XmlIniFile, WritesOfCharactersXmlCannotHoldAreRefused) {
+    TXMLIniFile ini(path_);
+    for (const std::wstring& bad : {std::wstring(L"a\x01"), std::wstring(L"\xFFFF"), std::wstring(1, L'\0'),
+                                   std::wstring(1, static_cast<wchar_t>(0xDC00))}) {
+        EXPECT_THROW(ini.WriteString(L"SSID", bad), EXMLError);
+        EXPECT_FALSE(ini.NodeExists(L"SSID"));
+        EXPECT_FALSE(ini.XMLDocument().Modified());
+    }
+    ini.WriteString(L"SSID", L"tab\tline\ncr\r \xD83D\xDE00");
+    EXPECT_THROW(ini.ChildNodeByName(L"SSID").SetAttribute(L"Type", L"\x1B"), EXMLError);
+    EXPECT_THROW(ini.ChildNodeByName(L"SSID").FirstChild().SetNodeValue(L"\x7F\x08"), EXMLError);
+    EXPECT_TRUE(ini.XMLDocument().DocumentNode().AppendText(L"x").IsNull()) << "no text beside the root element";
+    ini.UpdateFile();
+    TXMLIniFile again(path_);
+    EXPECT_EQ(again.ReadString(L"SSID", L""), L"tab\tline\ncr\n \xD83D\xDE00");
+}
+
 TEST_F(XmlIniFile, DeletedCurrentNodeStaysCurrentButNeverReachesTheFile) {
     TXMLIniFile ini(path_);
     ini.OpenNode(L"/Window/Inner", true);

@@ -134,5 +134,38 @@ TEST(AnsiCodePage, IsCodePage932HereAndRefusesInexactForms) {
     for (const wchar_t* inexact : {L"café", L"\xD83D\xDE00", L"Ä"}) EXPECT_FALSE(WideToAnsi(inexact)) << inexact;
 }
 
+// Named code pages through the same seam: strict in both directions, exact
+// where they convert, no best-fit look-alikes.
+TEST(AnsiCodePage, NamedCodePagesConvertExactlyOrNotAtAll) {
+    struct Case {
+        unsigned codePage;
+        std::string bytes;
+        const wchar_t* text;
+    };
+    const Case exact[] = {
+        {932, "\x8E\xA9\x91\xEE\x87\x40", L"自宅①"},
+        {28591, "caf\xE9\xFF", L"caféÿ"},
+        {1252, "\x80\x93", L"€“"},
+        {20127, "plain", L"plain"},
+    };
+    for (const Case& c : exact) {
+        EXPECT_TRUE(CodePageAvailable(c.codePage)) << c.codePage;
+        EXPECT_EQ(CodePageToWide(c.codePage, c.bytes), std::optional<std::wstring>(c.text)) << c.codePage;
+        EXPECT_EQ(WideToCodePage(c.codePage, c.text), std::optional<std::string>(c.bytes)) << c.codePage;
+    }
+    const Case refused[] = {
+        {932, "\x8E", L"é"},        // a lead byte alone; no é in CP932
+        {28591, "", L"ā"},           // best fit would give "a"
+        {1252, "", L"自"},
+        {20127, "", L"é"},
+    };
+    for (const Case& c : refused) {
+        if (!c.bytes.empty()) EXPECT_FALSE(CodePageToWide(c.codePage, c.bytes)) << c.codePage;
+        EXPECT_FALSE(WideToCodePage(c.codePage, c.text)) << c.codePage;
+    }
+    EXPECT_FALSE(CodePageAvailable(0)) << "the ANSI code page is not a named one";
+    EXPECT_FALSE(CodePageAvailable(12345));
+}
+
 }  // namespace
 }  // namespace velnor
