@@ -405,18 +405,29 @@ TEST_F(MainWindowTest, WindowsAskingBeforeLogOffWritesTheSettings) {
 namespace velnor::e2e {
 namespace {
 
-// The whole prefix at 144 DPI for one test; the next process sees it.
+// The whole prefix at 144 DPI for one test; the next process sees it. The
+// user's value (or its absence) is put back afterwards.
 class HighDpi {
 public:
-    HighDpi() { Set(144); }
-    ~HighDpi() { Set(96); }
+    HighDpi() {
+        DWORD size = sizeof(previous_);
+        hadValue_ = RegGetValueW(HKEY_CURRENT_USER, kKey, kValue, RRF_RT_REG_DWORD, nullptr, &previous_, &size) ==
+                    ERROR_SUCCESS;
+        Set(144);
+    }
+    ~HighDpi() {
+        if (hadValue_) Set(previous_);
+        else RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, kValue);
+    }
     HighDpi(const HighDpi&) = delete;
     HighDpi& operator=(const HighDpi&) = delete;
 
 private:
-    static void Set(DWORD dpi) {
-        RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", REG_DWORD, &dpi, sizeof(dpi));
-    }
+    static constexpr const wchar_t* kKey = L"Control Panel\\Desktop";
+    static constexpr const wchar_t* kValue = L"LogPixels";
+    static void Set(DWORD dpi) { RegSetKeyValueW(HKEY_CURRENT_USER, kKey, kValue, REG_DWORD, &dpi, sizeof(dpi)); }
+    DWORD previous_ = 0;
+    bool hadValue_ = false;
 };
 
 using ScaledWindowTest = AppTest;
