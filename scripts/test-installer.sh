@@ -42,6 +42,25 @@ exe_stripped_static() {
     ! LC_ALL=C x86_64-w64-mingw32-objdump -p "$exe" | grep -i 'DLL Name:' | grep -qiE 'libstdc|libgcc|winpthread|pugixml'
 }
 check "the shipped velnor.exe is stripped and needs no MinGW runtime DLLs" exe_stripped_static
+# The test builds can be pointed at another system folder through the
+# environment; the shipped program must carry no trace of that switch: not its
+# name (in either string form) and no import that reads the environment. The
+# same look at the kit's test build must find the name, or it proves nothing.
+kit_switch=VELNOR_TEST_SYSTEM_FOLDER
+holds_switch_name() {
+  python3 -c 'import sys; d = open(sys.argv[1], "rb").read(); n = sys.argv[2]
+sys.exit(0 if n.encode() in d or n.encode("utf-16-le") in d else 1)' "$1" "$kit_switch"
+}
+exe_has_no_test_switch() {
+  local exe=$dist/stage/velnor.exe kitexe=$work/kit-velnor.exe
+  unzip -p "$dist/velnor-$version-wintest.zip" bin/velnor.exe >"$kitexe" || return 1
+  holds_switch_name "$kitexe" && LC_ALL=C x86_64-w64-mingw32-objdump -p "$kitexe" | grep -qw GetEnvironmentVariableW ||
+    { echo "  the check cannot see the switch even in the kit's test build"; return 1; }
+  ! holds_switch_name "$exe" &&
+    ! LC_ALL=C x86_64-w64-mingw32-objdump -p "$exe" | grep -qiE '\<(GetEnvironmentVariable[AW]?|_?w?getenv(_s)?|_wgetenv)\>'
+}
+check "the shipped velnor.exe has no test switch: no VELNOR_TEST_SYSTEM_FOLDER, no environment-reading import" \
+  exe_has_no_test_switch
 guide_is_utf8_bom_crlf() {
   local f=$work/guide.txt
   unzip -p "$zipfile" 使い方.txt >"$f" || return 1

@@ -295,8 +295,16 @@ void PrintWindowTo(HWND window, const std::wstring& path) {
         RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
         WaitFor(
             [&] {
+                // Only the part on the screen: a maximised window reaches
+                // past its edges, and a copy from outside may fail whole.
+                const RECT desktop{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                                   GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                                   GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+                RECT visible{};
+                IntersectRect(&visible, &r, &desktop);
                 old = SelectObject(memory, bitmap);
-                BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+                BitBlt(memory, visible.left - r.left, visible.top - r.top, visible.right - visible.left,
+                       visible.bottom - visible.top, screen, visible.left, visible.top, SRCCOPY);
                 SelectObject(memory, old);
                 pixels = Pixels(memory, bitmap, header);
                 return !pixels.empty() && !Uniform(pixels, header);
@@ -322,7 +330,8 @@ void PrintWindowTo(HWND window, const std::wstring& path) {
 void Shot(HWND window, const std::wstring& name) {
     wchar_t dir[MAX_PATH] = {};
     if (GetEnvironmentVariableW(L"VELNOR_PICTURE_DIR", dir, MAX_PATH)) {
-        PrintWindowTo(window, std::wstring(dir) + L"\\" + name + L".bmp");
+        // A minimised window has nothing to show.
+        if (!IsIconic(window)) PrintWindowTo(window, std::wstring(dir) + L"\\" + name + L".bmp");
         return;
     }
     if (!GetEnvironmentVariableW(L"VELNOR_SHOT_DIR", dir, MAX_PATH)) return;
