@@ -4,7 +4,8 @@
 #   velnor-<version>-setup.exe   the per-user installer (installer/velnor.nsi)
 #   velnor-<version>-wintest.zip the test kit for a real Windows machine:
 #                                run-tests.cmd, the test executables, test
-#                                builds of the program, the simulated netsh
+#                                builds of the program, the simulated netsh,
+#                                and try-velnor.cmd with sample profiles
 # The version is the one of project() in CMakeLists.txt.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -42,9 +43,10 @@ makensis -V2 -INPUTCHARSET UTF8 "-DVERSION=$version" "-DSTAGEDIR=$stage" "-DOUTF
 # The test kit. Only test builds go in: its velnor.exe is the twin that can be
 # pointed at the kit's own simulated netsh, never the shipped program.
 kit=$dist/kit-stage
-mkdir -p "$kit/bin/system"
+mkdir -p "$kit/bin/system" "$kit/sample"
 b=build/windows
-cp tests/kit/run-tests.cmd tests/kit/README.txt "$kit/"
+cp tests/kit/run-tests.cmd tests/kit/try-velnor.cmd tests/kit/README.txt "$kit/"
+cp tests/kit/sample-state.ini "$kit/sample/state.ini"
 cp "$b/tests/kit-runner.exe" "$b/tests/unit_tests.exe" "$b/tests/win_tests.exe" "$b/tests/e2e_tests.exe" \
   "$b/src/velnor_notheme.exe" "$b/src/velnor_faults.exe" "$kit/bin/"
 cp "$b/src/velnor_kit.exe" "$kit/bin/velnor.exe"

@@ -27,9 +27,9 @@ kitzip=$top/build/dist/velnor-$version-wintest.zip
 zip_holds_the_kit() {
   [ "$(unzip -Z1 "$kitzip" | LC_ALL=C sort | tr '\n' ' ')" = "README.txt bin/e2e_tests.exe bin/kit-runner.exe \
 bin/system/netsh.exe bin/unit_tests.exe bin/velnor.exe bin/velnor_faults.exe bin/velnor_notheme.exe \
-bin/win_tests.exe run-tests.cmd " ]
+bin/win_tests.exe run-tests.cmd sample/state.ini try-velnor.cmd " ]
 }
-check "velnor-$version-wintest.zip holds run-tests.cmd, README.txt, the runner, three layers, three test builds and the simulator" \
+check "velnor-$version-wintest.zip holds the two scripts, README.txt, the runner, three layers, three test builds, the simulator and its sample" \
   zip_holds_the_kit
 
 # A fresh folder for every run, with a space and Japanese in its path.
@@ -168,5 +168,22 @@ check "the summary names Windows version and build, language, DPI, monitors, hig
   facts_reported
 check "the user's own Velnor settings are back as they were, and nothing is left aside" \
   eval 'diff -r "$work/orvo.before" "$orvo" && [ ! -e "$orvo (moved aside by the Velnor test kit)" ]'
+
+# Last, as it leaves a window open: the eye-check helper starts the test build
+# against the kit's simulator and its sample profiles, never the prefix's
+# netsh.
+(cd "$kit" && wine cmd /c try-velnor.cmd </dev/null >"$work/try-velnor.log" 2>&1)
+sample_journal=$kit/sample/journal.log
+try_velnor_uses_the_sample() {
+  local i
+  for i in $(seq 150); do
+    grep -q '^cmd=.*wlan show profile' "$sample_journal" 2>/dev/null && break
+    sleep 0.1
+  done
+  grep -q '^cmd=.*wlan show profile' "$sample_journal" 2>/dev/null &&
+    ! tr -d '\r' <"$sample_journal" | grep '^exe=' | grep -qv 'テスト キット\\bin\\system\\netsh.exe$' &&
+    only_probe_reached_the_prefix_netsh
+}
+check "try-velnor.cmd starts the test build listing the sample profiles from the kit's simulator" try_velnor_uses_the_sample
 
 finish

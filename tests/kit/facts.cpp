@@ -5,6 +5,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -26,9 +27,8 @@ std::wstring Format(const wchar_t* format, ...) {
     wchar_t text[512];
     va_list args;
     va_start(args, format);
-    _vsnwprintf(text, 511, format, args);
+    if (std::vswprintf(text, 512, format, args) < 0) text[511] = L'\0';
     va_end(args);
-    text[511] = L'\0';
     return text;
 }
 
@@ -89,8 +89,8 @@ BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, RECT*, LPARAM data) {
     if (auto dpi = Function<DpiForMonitorFn>(L"shcore.dll", "GetDpiForMonitor")) dpi(monitor, 0, &dpiX, &dpiY);
     const RECT& r = info.rcMonitor;
     const RECT& w = info.rcWork;
-    list->lines.push_back(Format(L"Monitor %zu: %ls%ls, (%ld,%ld)-(%ld,%ld), work area (%ld,%ld)-(%ld,%ld), DPI %u (%u %%)",
-                                 list->lines.size() + 1, info.szDevice,
+    list->lines.push_back(Format(L"Monitor %u: %ls%ls, (%ld,%ld)-(%ld,%ld), work area (%ld,%ld)-(%ld,%ld), DPI %u (%u %%)",
+                                 static_cast<unsigned>(list->lines.size() + 1), info.szDevice,
                                  (info.dwFlags & MONITORINFOF_PRIMARY) ? L" primary" : L"", r.left, r.top, r.right,
                                  r.bottom, w.left, w.top, w.right, w.bottom, dpiX, dpiX ? dpiX * 100 / 96 : 0));
     return TRUE;
