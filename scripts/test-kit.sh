@@ -148,7 +148,7 @@ probe_reported() {
   s=$(tr -d '\r' <"$summary")
   grep -qxF 'Velnor would list 2 profile(s):' <<<"$s" && grep -qxF '  [ 自宅]' <<<"$s" &&
     grep -qxF '  [ Cafe & Bar]' <<<"$s" &&
-    grep -qF 'Velnor would consider the machine connected, by the line: [' <<<"$s" &&
+    grep -qE '^Velnor would consider the machine connected, by the line: \[ *状態 *: 接続されました\]$' <<<"$s" &&
     grep -qF 'may contain the names of wireless networks' <<<"$s" &&
     grep -qF $'\x8e\xa9\x91\xee' "$report/probe/show-profile.txt" &&      # 自宅 in the ANSI code page
     grep -qF $'\x90\xda\x91\xb1\x82\xb3\x82\xea\x82\xdc\x82\xb5\x82\xbd' "$report/probe/show-interface.txt"  # 接続されました
