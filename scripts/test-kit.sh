@@ -66,6 +66,31 @@ echo keep >"$orvo/Other/keep.txt"
 rm -rf "$work/orvo.before"
 cp -a "$orvo" "$work/orvo.before"
 
+# With Velnor running, every whole-program test would meet "another copy":
+# the kit must refuse at once, before any layer runs.
+running=$run/running
+mkdir -p "$running/sim"
+cp "$top/build/windows/src/velnor.exe" "$running/velnor.exe"
+printf 'profile=Home\r\n' >"$running/sim/state.ini"
+NETSH_SIM_DIR=$(velnor_winpath "$running/sim") wine "$running/velnor.exe" /p </dev/null >/dev/null 2>&1 &
+velnor_pid=$!
+for _ in $(seq 150); do
+  grep -q '^cmd=.*show profile' "$running/sim/journal.log" 2>/dev/null && break
+  sleep 0.1
+done
+(cd "$kit" && wine cmd /c run-tests.cmd </dev/null >"$work/refused.log" 2>&1)
+rc=$?
+kill "$velnor_pid" 2>/dev/null
+wait "$velnor_pid" 2>/dev/null
+refused() {
+  [ "$rc" != 0 ] && [ ! -e "$report/unit.xml" ] &&
+    grep -q '^FAIL kit: Velnor is running: close it' <(tr -d '\r' <"$report/summary.txt") &&
+    [ "$(tail -n 1 "$report/summary.txt" | tr -d '\r')" = "0 passed, 1 failed" ]
+}
+check "with Velnor running the kit stops before any layer, says why and ends \"0 passed, 1 failed\" (exit $rc)" refused
+wineserver -w
+: >"$calls"
+
 echo "kit: running run-tests.cmd in $kit"
 start=$(date +%s)
 (cd "$kit" && wine cmd /c run-tests.cmd </dev/null >"$work/run-tests.log" 2>&1)
@@ -136,10 +161,14 @@ netsh wlan show interface " ] || { echo "  the prefix's netsh ran for:"; tr -d '
 }
 check "the prefix's own netsh ran only for the probe's show profile and show interface" only_probe_reached_the_prefix_netsh
 kit_netsh_ran() {
-  local n
+  local n said
   n=$(tr -d '\r' <"$kit/bin/system/netsh.exe.calls.log" | grep -c '^cmd=')
-  [ "$n" -gt 50 ] && ! tr -d '\r' <"$kit/bin/system/netsh.exe.calls.log" | grep '^exe=' | grep -qv 'テスト キット\\bin\\system\\netsh.exe$' &&
-    tr -d '\r' <"$summary" | grep -q "^The kit's simulated netsh ran $n times"
+  said=$(tr -d '\r' <"$summary" | sed -n "s/^The kit's simulated netsh ran \([0-9]*\) times.*/\1/p")
+  echo "  $n calls on record, the summary says ${said:-nothing}"
+  # A netsh left behind by a program a test killed may still append after the
+  # runner counted, so the record may hold a few more.
+  [ "${said:-0}" -gt 50 ] && [ "$said" -le "$n" ] && [ "$n" -le $((said + 5)) ] &&
+    ! tr -d '\r' <"$kit/bin/system/netsh.exe.calls.log" | grep '^exe=' | grep -qv 'テスト キット\\bin\\system\\netsh.exe$'
 }
 check "the tests reached the kit's own netsh, and the summary counts its calls" kit_netsh_ran
 
