@@ -160,6 +160,12 @@ only_probe_reached_the_prefix_netsh() {
 netsh wlan show interface " ] || { echo "  the prefix's netsh ran for:"; tr -d '\r' <"$calls" | grep '^cmd=' | head; return 1; }
 }
 check "the prefix's own netsh ran only for the probe's show profile and show interface" only_probe_reached_the_prefix_netsh
+# Every record of a journal names the kit's own simulator.
+only_the_kit_copy_ran() {
+  local programs
+  programs=$(tr -d '\r' <"$1" | grep '^exe=') || return 1
+  ! grep -qv 'テスト キット\\bin\\system\\netsh.exe$' <<<"$programs"
+}
 kit_netsh_ran() {
   local n said
   n=$(tr -d '\r' <"$kit/bin/system/netsh.exe.calls.log" | grep -c '^cmd=')
@@ -168,7 +174,7 @@ kit_netsh_ran() {
   # A netsh left behind by a program a test killed may still append after the
   # runner counted, so the record may hold a few more.
   [ "${said:-0}" -gt 50 ] && [ "$said" -le "$n" ] && [ "$n" -le $((said + 5)) ] &&
-    ! tr -d '\r' <"$kit/bin/system/netsh.exe.calls.log" | grep '^exe=' | grep -qv 'テスト キット\\bin\\system\\netsh.exe$'
+    only_the_kit_copy_ran "$kit/bin/system/netsh.exe.calls.log"
 }
 check "the tests reached the kit's own netsh, and the summary counts its calls" kit_netsh_ran
 
@@ -209,8 +215,7 @@ try_velnor_uses_the_sample() {
     grep -q '^cmd=.*wlan show profile' "$sample_journal" 2>/dev/null && break
     sleep 0.1
   done
-  grep -q '^cmd=.*wlan show profile' "$sample_journal" 2>/dev/null &&
-    ! tr -d '\r' <"$sample_journal" | grep '^exe=' | grep -qv 'テスト キット\\bin\\system\\netsh.exe$' &&
+  grep -q '^cmd=.*wlan show profile' "$sample_journal" 2>/dev/null && only_the_kit_copy_ran "$sample_journal" &&
     only_probe_reached_the_prefix_netsh
 }
 check "try-velnor.cmd starts the test build listing the sample profiles from the kit's simulator" try_velnor_uses_the_sample

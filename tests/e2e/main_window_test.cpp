@@ -92,7 +92,10 @@ TEST_F(MainWindowTest, TheWindowLooksAsDesigned) {
     EXPECT_FALSE(style & WS_MAXIMIZEBOX);
     EXPECT_TRUE(style & WS_MINIMIZEBOX);
     EXPECT_TRUE(style & WS_THICKFRAME);
-    // Top to bottom 接続, 再接続, 切断 and, at the bottom, リスト編集.
+    // Top to bottom 接続, 再接続, 切断 and, at the bottom, リスト編集, sized
+    // for the window's DPI (the test kit runs at whatever the machine has).
+    const int dpi = static_cast<int>(GetDpiForWindow(main));
+    ASSERT_GT(dpi, 0);
     const wchar_t* captions[] = {L"接続", L"再接続", L"切断", L"リスト編集"};
     LONG lastTop = -100000;
     for (const wchar_t* c : captions) {
@@ -100,10 +103,11 @@ TEST_F(MainWindowTest, TheWindowLooksAsDesigned) {
         ASSERT_NE(b, nullptr);
         EXPECT_GT(Rect(b).top, lastTop) << "order of " << WideToUtf8(c);
         lastTop = Rect(b).top;
-        EXPECT_EQ(Rect(b).right - Rect(b).left, 100);
+        EXPECT_EQ(Rect(b).right - Rect(b).left, MulDiv(100, dpi, 96));
     }
-    EXPECT_EQ(Rect(ButtonByText(main, L"接続")).bottom - Rect(ButtonByText(main, L"接続")).top, 35);
-    EXPECT_EQ(Rect(ButtonByText(main, L"リスト編集")).bottom - Rect(ButtonByText(main, L"リスト編集")).top, 30);
+    EXPECT_EQ(Rect(ButtonByText(main, L"接続")).bottom - Rect(ButtonByText(main, L"接続")).top, MulDiv(35, dpi, 96));
+    EXPECT_EQ(Rect(ButtonByText(main, L"リスト編集")).bottom - Rect(ButtonByText(main, L"リスト編集")).top,
+              MulDiv(30, dpi, 96));
     // The tab key visits 接続, 切断, 再接続, リスト編集: dialog navigation
     // follows the creation order of the controls.
     Names tabOrder;

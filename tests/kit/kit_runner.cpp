@@ -275,12 +275,16 @@ int Run() {
     UserDataAside userData;
     if (!userData.MoveAside(&problem)) return stop(problem);
 
+    // The console would otherwise cover the windows the tests look at.
+    HWND console = GetConsoleWindow();
+    if (console) ShowWindow(console, SW_MINIMIZE);
     std::vector<LayerRun> runs;
     for (const Layer& layer : kLayers) {
         Say(std::wstring(L"Running the ") + layer.name + L" tests" + layer.notice);
         runs.push_back(RunLayer(layer, bin, report));
     }
     const bool dataBack = userData.PutBack(&problem);
+    if (console) ShowWindow(console, SW_RESTORE);
 
     summary.push_back(L"");
     summary.push_back(L"== Layers (JUnit XML and the output of each in report\\)");
