@@ -52,6 +52,22 @@ cp "$b/tests/kit-runner.exe" "$b/tests/unit_tests.exe" "$b/tests/win_tests.exe" 
 cp "$b/src/velnor_kit.exe" "$kit/bin/velnor.exe"
 cp "$b/tools/netsh-sim/netsh.exe" "$kit/bin/system/netsh.exe"
 x86_64-w64-mingw32-strip "$kit"/bin/*.exe "$kit/bin/system/netsh.exe"
+# strip writes the current time into each PE header: put the one timestamp
+# there instead (and no checksum, as the linker leaves it), so that the same
+# build gives the same zip.
+python3 - "$stamp" "$kit"/bin/*.exe "$kit/bin/system/netsh.exe" <<'PY'
+import struct, sys
+stamp = int(sys.argv[1])
+for path in sys.argv[2:]:
+    with open(path, 'r+b') as f:
+        d = bytearray(f.read())
+        pe, = struct.unpack_from('<I', d, 0x3c)
+        assert d[pe:pe + 4] == b'PE\0\0', path
+        struct.pack_into('<I', d, pe + 8, stamp & 0xFFFFFFFF)   # TimeDateStamp
+        struct.pack_into('<I', d, pe + 24 + 64, 0)              # CheckSum
+        f.seek(0)
+        f.write(d)
+PY
 find "$kit" -type d -exec chmod 755 {} +
 find "$kit" -type f -exec chmod 644 {} +
 find "$kit" -exec touch -d "@$stamp" {} +
