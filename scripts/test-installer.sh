@@ -39,10 +39,39 @@ check "zip velnor-$version-win64.zip holds velnor.exe, 使い方.txt and LICENSE
 exe_stripped_static() {
   local exe=$dist/stage/velnor.exe flags
   flags=$(LC_ALL=C x86_64-w64-mingw32-objdump -f "$exe" | sed -n 's/.*flags \(0x[0-9a-fA-F]*\).*/\1/p')
-  [ -n "$flags" ] && [ $((flags & 0x10)) = 0 ] &&
-    ! LC_ALL=C x86_64-w64-mingw32-objdump -p "$exe" | grep -i 'DLL Name:' | grep -qiE 'libstdc|libgcc|winpthread|pugixml'
+  [ -n "$flags" ] && [ $((flags & 0x10)) = 0 ] || return 1
+  local dlls
+  dlls=$(LC_ALL=C x86_64-w64-mingw32-objdump -p "$exe" | grep -i 'DLL Name:') || return 1
+  ! grep -qiE 'libstdc|libgcc|winpthread|pugixml' <<<"$dlls"
 }
 check "the shipped velnor.exe is stripped and needs no MinGW runtime DLLs" exe_stripped_static
+# The test builds can be pointed at another system folder through the
+# environment; the shipped program must carry no trace of that switch: not its
+# name (in either string form) and no import that reads the environment. The
+# same look at the kit's test build must find the name, or it proves nothing.
+kit_switch=VELNOR_TEST_SYSTEM_FOLDER
+holds_switch_name() {
+  python3 -c 'import sys; d = open(sys.argv[1], "rb").read(); n = sys.argv[2]
+sys.exit(0 if n.encode() in d or n.encode("utf-16-le") in d else 1)' "$1" "$kit_switch"
+}
+# (Imports are read into a variable first: with pipefail, "grep -q" ending a
+# pipe early would turn a match into a failed pipe.)
+reads_environment() {
+  local imports
+  imports=$(LC_ALL=C x86_64-w64-mingw32-objdump -p "$1") || return 2
+  grep -qiE '\<(GetEnvironmentVariable[AW]?|_?w?getenv(_s)?)\>' <<<"$imports"
+}
+exe_has_no_test_switch() {
+  local exe=$dist/stage/velnor.exe kitexe=$work/kit-velnor.exe
+  unzip -p "$dist/velnor-$version-wintest.zip" bin/velnor.exe >"$kitexe" || return 1
+  holds_switch_name "$kitexe" && reads_environment "$kitexe" ||
+    { echo "  the check cannot see the switch even in the kit's test build"; return 1; }
+  holds_switch_name "$exe" && { echo "  the shipped velnor.exe names $kit_switch"; return 1; }
+  reads_environment "$exe"
+  [ $? = 1 ] || { echo "  the shipped velnor.exe imports a function that reads the environment"; return 1; }
+}
+check "the shipped velnor.exe has no test switch: no VELNOR_TEST_SYSTEM_FOLDER, no environment-reading import" \
+  exe_has_no_test_switch
 guide_is_utf8_bom_crlf() {
   local f=$work/guide.txt
   unzip -p "$zipfile" 使い方.txt >"$f" || return 1

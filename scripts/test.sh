@@ -84,5 +84,18 @@ else
   failed=$((failed + 1))
 fi
 
+echo "== the Windows test kit under Wine"
+bash scripts/test-kit.sh | tee "$results/kit.log"
+rc=${PIPESTATUS[0]}
+last=$(tail -n 1 "$results/kit.log")
+if [[ $last =~ ^([0-9]+)\ passed,\ ([0-9]+)\ failed ]]; then
+  passed=$((passed + BASH_REMATCH[1]))
+  failed=$((failed + BASH_REMATCH[2]))
+  if [ "$rc" != 0 ] && [ "${BASH_REMATCH[2]}" = 0 ]; then failed=$((failed + 1)); fi
+else
+  echo "test: the kit test printed no summary" >&2
+  failed=$((failed + 1))
+fi
+
 echo "$passed passed, $failed failed"
 [ "$failed" = 0 ]

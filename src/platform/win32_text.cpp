@@ -14,7 +14,17 @@ std::wstring SystemErrorMessage(DWORD code) {
     return TrimSystemMessage(std::move(text));
 }
 
+namespace {
+SystemFolderOverride systemFolderOverride = nullptr;
+}  // namespace
+
+void SetSystemFolderOverride(SystemFolderOverride source) { systemFolderOverride = source; }
+
 std::wstring SystemFolder() {
+    if (systemFolderOverride) {
+        std::wstring folder = systemFolderOverride();
+        if (!folder.empty()) return folder;
+    }
     wchar_t buffer[MAX_PATH] = {};
     const UINT n = GetSystemDirectoryW(buffer, MAX_PATH);
     if (n == 0 || n >= MAX_PATH) return L"C:\\Windows\\System32";

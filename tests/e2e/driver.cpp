@@ -23,6 +23,10 @@ std::wstring TestExeFolder() {
 }
 
 std::wstring BuiltProgram(const wchar_t* name) {
+    // The test kit keeps the program beside the tests; the build tree keeps
+    // it in src\.
+    const std::wstring beside = TestExeFolder() + L"\\" + name;
+    if (GetFileAttributesW(beside.c_str()) != INVALID_FILE_ATTRIBUTES) return beside;
     return TestExeFolder() + L"\\..\\src\\" + name;
 }
 
@@ -240,8 +244,96 @@ bool ClickToolButton(HANDLE process, HWND toolbar, const std::wstring& caption) 
     return false;
 }
 
+namespace {
+
+// The pixels of a bitmap as 24-bit bottom-up rows, with the header for a BMP.
+std::string Pixels(HDC dc, HBITMAP bitmap, BITMAPINFOHEADER& header) {
+    header = {};
+    header.biSize = sizeof(header);
+    BITMAP b{};
+    GetObjectW(bitmap, sizeof(b), &b);
+    header.biWidth = b.bmWidth;
+    header.biHeight = b.bmHeight;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    header.biCompression = BI_RGB;
+    const size_t stride = (static_cast<size_t>(b.bmWidth) * 3 + 3) & ~size_t{3};
+    std::string pixels(stride * static_cast<size_t>(b.bmHeight), '\0');
+    if (!GetDIBits(dc, bitmap, 0, static_cast<UINT>(b.bmHeight), pixels.data(), reinterpret_cast<BITMAPINFO*>(&header),
+                   DIB_RGB_COLORS))
+        pixels.clear();
+    return pixels;
+}
+
+// Whether every pixel has one colour: nothing was drawn, or not yet.
+bool Uniform(const std::string& pixels, const BITMAPINFOHEADER& header) {
+    const size_t stride = (static_cast<size_t>(header.biWidth) * 3 + 3) & ~size_t{3};
+    for (LONG y = 0; y < header.biHeight; ++y)
+        for (LONG x = 0; x < header.biWidth; ++x)
+            if (pixels.compare(y * stride + x * 3, 3, pixels, 0, 3) != 0) return false;
+    return true;
+}
+
+// The window as it draws itself (PrintWindow, which on Windows also renders
+// what the compositor holds). Where the system prints nothing for another
+// process's window (Wine), the screen under it, once the window has painted.
+void PrintWindowTo(HWND window, const std::wstring& path) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    if (width <= 0 || height <= 0) return;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    BITMAPINFOHEADER header{};
+    constexpr UINT kRenderFullContent = 2;  // PW_RENDERFULLCONTENT, Windows 8.1 and later
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    const bool printed = PrintWindow(window, memory, kRenderFullContent);
+    SelectObject(memory, old);  // GetDIBits wants the bitmap out of every device context
+    std::string pixels = Pixels(memory, bitmap, header);
+    if (!printed || pixels.empty() || Uniform(pixels, header)) {
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        WaitFor(
+            [&] {
+                // Only the part on the screen: a maximised window reaches
+                // past its edges, and a copy from outside may fail whole.
+                const RECT desktop{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                                   GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                                   GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+                RECT visible{};
+                IntersectRect(&visible, &r, &desktop);
+                old = SelectObject(memory, bitmap);
+                BitBlt(memory, visible.left - r.left, visible.top - r.top, visible.right - visible.left,
+                       visible.bottom - visible.top, screen, visible.left, visible.top, SRCCOPY);
+                SelectObject(memory, old);
+                pixels = Pixels(memory, bitmap, header);
+                return !pixels.empty() && !Uniform(pixels, header);
+            },
+            3000);
+    }
+    if (!pixels.empty()) {
+        BITMAPFILEHEADER file{};
+        file.bfType = 0x4D42;
+        file.bfOffBits = sizeof(file) + sizeof(header);
+        file.bfSize = static_cast<DWORD>(file.bfOffBits + pixels.size());
+        std::string bytes(reinterpret_cast<const char*>(&file), sizeof(file));
+        bytes.append(reinterpret_cast<const char*>(&header), sizeof(header));
+        WriteFile(path, bytes + pixels);
+    }
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+}
+
+}  // namespace
+
 void Shot(HWND window, const std::wstring& name) {
     wchar_t dir[MAX_PATH] = {};
+    if (GetEnvironmentVariableW(L"VELNOR_PICTURE_DIR", dir, MAX_PATH)) {
+        // A minimised window has nothing to show.
+        if (!IsIconic(window)) PrintWindowTo(window, std::wstring(dir) + L"\\" + name + L".bmp");
+        return;
+    }
     if (!GetEnvironmentVariableW(L"VELNOR_SHOT_DIR", dir, MAX_PATH)) return;
     RECT r;
     GetWindowRect(window, &r);

@@ -43,8 +43,9 @@ bool ToolButtonEnabled(HANDLE process, HWND toolbar, const std::wstring& caption
 std::vector<std::wstring> ToolButtonTexts(HANDLE process, HWND toolbar);
 
 // Asks the screenshot watcher of the test run for a picture of the window,
-// saved as NAME.png in the run's screenshot folder. Without a watcher
-// (VELNOR_SHOT_DIR unset) nothing happens.
+// saved as NAME.png in the run's screenshot folder. The test kit sets
+// VELNOR_PICTURE_DIR instead: the window is then printed into NAME.bmp there.
+// With neither set nothing happens.
 void Shot(HWND window, const std::wstring& name);
 
 // Loaded module paths of a process.

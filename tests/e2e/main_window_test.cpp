@@ -92,7 +92,10 @@ TEST_F(MainWindowTest, TheWindowLooksAsDesigned) {
     EXPECT_FALSE(style & WS_MAXIMIZEBOX);
     EXPECT_TRUE(style & WS_MINIMIZEBOX);
     EXPECT_TRUE(style & WS_THICKFRAME);
-    // Top to bottom 接続, 再接続, 切断 and, at the bottom, リスト編集.
+    // Top to bottom 接続, 再接続, 切断 and, at the bottom, リスト編集, sized
+    // for the window's DPI (the test kit runs at whatever the machine has).
+    const int dpi = static_cast<int>(GetDpiForWindow(main));
+    ASSERT_GT(dpi, 0);
     const wchar_t* captions[] = {L"接続", L"再接続", L"切断", L"リスト編集"};
     LONG lastTop = -100000;
     for (const wchar_t* c : captions) {
@@ -100,10 +103,11 @@ TEST_F(MainWindowTest, TheWindowLooksAsDesigned) {
         ASSERT_NE(b, nullptr);
         EXPECT_GT(Rect(b).top, lastTop) << "order of " << WideToUtf8(c);
         lastTop = Rect(b).top;
-        EXPECT_EQ(Rect(b).right - Rect(b).left, 100);
+        EXPECT_EQ(Rect(b).right - Rect(b).left, MulDiv(100, dpi, 96));
     }
-    EXPECT_EQ(Rect(ButtonByText(main, L"接続")).bottom - Rect(ButtonByText(main, L"接続")).top, 35);
-    EXPECT_EQ(Rect(ButtonByText(main, L"リスト編集")).bottom - Rect(ButtonByText(main, L"リスト編集")).top, 30);
+    EXPECT_EQ(Rect(ButtonByText(main, L"接続")).bottom - Rect(ButtonByText(main, L"接続")).top, MulDiv(35, dpi, 96));
+    EXPECT_EQ(Rect(ButtonByText(main, L"リスト編集")).bottom - Rect(ButtonByText(main, L"リスト編集")).top,
+              MulDiv(30, dpi, 96));
     // The tab key visits 接続, 切断, 再接続, リスト編集: dialog navigation
     // follows the creation order of the controls.
     Names tabOrder;
@@ -446,18 +450,29 @@ TEST_F(MainWindowTest, WindowsAskingBeforeLogOffWritesTheSettings) {
 namespace velnor::e2e {
 namespace {
 
-// The whole prefix at 144 DPI for one test; the next process sees it.
+// The whole prefix at 144 DPI for one test; the next process sees it. The
+// user's value (or its absence) is put back afterwards.
 class HighDpi {
 public:
-    HighDpi() { Set(144); }
-    ~HighDpi() { Set(96); }
+    HighDpi() {
+        DWORD size = sizeof(previous_);
+        hadValue_ = RegGetValueW(HKEY_CURRENT_USER, kKey, kValue, RRF_RT_REG_DWORD, nullptr, &previous_, &size) ==
+                    ERROR_SUCCESS;
+        Set(144);
+    }
+    ~HighDpi() {
+        if (hadValue_) Set(previous_);
+        else RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, kValue);
+    }
     HighDpi(const HighDpi&) = delete;
     HighDpi& operator=(const HighDpi&) = delete;
 
 private:
-    static void Set(DWORD dpi) {
-        RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", REG_DWORD, &dpi, sizeof(dpi));
-    }
+    static constexpr const wchar_t* kKey = L"Control Panel\\Desktop";
+    static constexpr const wchar_t* kValue = L"LogPixels";
+    static void Set(DWORD dpi) { RegSetKeyValueW(HKEY_CURRENT_USER, kKey, kValue, REG_DWORD, &dpi, sizeof(dpi)); }
+    DWORD previous_ = 0;
+    bool hadValue_ = false;
 };
 
 using ScaledWindowTest = AppTest;

@@ -147,7 +147,23 @@ bool writeWholeFile(const std::wstring& path, std::string_view bytes) {
 
 // All lines go out in one append so that lines of concurrent calls never
 // interleave; the open is retried because another call may hold the file for
-// a moment.
+// a moment. Besides the state folder's journal, a copy records every start of
+// itself in "<its own path>.calls.log" when that file exists, whatever state
+// folder the caller chose: a script that must know whether one particular
+// copy ran creates the file first.
+void appendRecord(const std::wstring& path, const std::string& bytes) {
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        HANDLE h = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h != INVALID_HANDLE_VALUE) {
+            writeAll(h, bytes);
+            CloseHandle(h);
+            return;
+        }
+        Sleep(10);
+    }
+}
+
 void appendJournal(const std::wstring& dir, std::wstring_view commandLine, std::wstring_view cwd) {
     std::wstring text = L"cmd=";
     text += commandLine;
@@ -160,17 +176,9 @@ void appendJournal(const std::wstring& dir, std::wstring_view commandLine, std::
     text += self;
     text += L"\r\n";
     const std::string bytes = toUtf8(text);
-    const std::wstring path = joinPath(dir, L"journal.log");
-    for (int attempt = 0; attempt < 200; ++attempt) {
-        HANDLE h = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                               nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (h != INVALID_HANDLE_VALUE) {
-            writeAll(h, bytes);
-            CloseHandle(h);
-            return;
-        }
-        Sleep(10);
-    }
+    appendRecord(joinPath(dir, L"journal.log"), bytes);
+    const std::wstring calls = std::wstring(self) + L".calls.log";
+    if (GetFileAttributesW(calls.c_str()) != INVALID_FILE_ATTRIBUTES) appendRecord(calls, bytes);
 }
 
 // Serialises read-modify-write of state.ini between simulators running at the
