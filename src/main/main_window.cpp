@@ -3,7 +3,7 @@
 //
 // Messages that matter:
 //   WM_CREATE          FormCreate: controls, stored place and choice, the list
-//   WM_SHOWWINDOW      the first show starts FormShow ("/s")
+//   kFormShowMessage   queued by the message loop after the first show: FormShow
 //   WM_COMMAND         the radio group's clicks and the four buttons
 //   WM_NOTIFY          NM_CUSTOMDRAW of the buttons and radio buttons (Sky look)
 //   WM_DPICHANGED      take the suggested rectangle, rebuild font and layout
@@ -131,9 +131,12 @@ void TmainForm::FormCreate() {
     LoadList();
 }
 
+void TmainForm::QueueFormShow() { PostMessageW(hwnd_, kFormShowMessage, 0, 0); }
+
 void TmainForm::FormShow() {
     if (!silent_) return;
-    ShowWindow(hwnd_, SW_MINIMIZE);
+    // The first show has already minimised the window without activating it.
+    if (!IsIconic(hwnd_)) ShowWindow(hwnd_, SW_SHOWMINNOACTIVE);
     Connect();
     // As the user would close it: FormCloseQuery runs, then the application ends.
     SendMessageW(hwnd_, WM_CLOSE, 0, 0);
@@ -216,12 +219,6 @@ LRESULT TmainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_CREATE:
             FormCreate();
             return 0;
-        case WM_SHOWWINDOW:
-            if (wParam && !shown_) {
-                shown_ = true;
-                PostMessageW(hwnd_, kFormShowMessage, 0, 0);
-            }
-            break;
         case kFormShowMessage:
             FormShow();
             return 0;

@@ -31,6 +31,10 @@ public:
     void Create(HINSTANCE instance, const MainWindowStart& start);
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 
+    // Called once by the message loop right after the first show: FormShow
+    // runs as the next message.
+    void QueueFormShow();
+
     void LoadList();
     void Connect();
     void DisConnect();
@@ -84,7 +88,6 @@ private:
     UINT dpi_ = kDesignDpi;
     int busy_ = 0;
     bool closing_ = false;
-    bool shown_ = false;
     bool silent_ = false;
 };
 

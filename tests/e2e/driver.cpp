@@ -35,6 +35,11 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
     return condition();
 }
 
+bool Answers(HWND h, DWORD timeoutMs) {
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutW(h, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &ignored) != 0;
+}
+
 std::wstring WindowText(HWND h) {
     DWORD_PTR len = 0;
     if (!SendMessageTimeoutW(h, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &len)) return L"<no answer>";
@@ -268,11 +273,11 @@ std::vector<std::wstring> ModulePaths(HANDLE process) {
 }
 
 Program::Program(const std::wstring& exe, const std::wstring& commandLine, const std::wstring& directory,
-                 int showCommand) {
+                 int showCommand, bool useShowWindow) {
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     if (showCommand >= 0) {
-        si.dwFlags = STARTF_USESHOWWINDOW;
+        si.dwFlags = useShowWindow ? STARTF_USESHOWWINDOW : 0;
         si.wShowWindow = static_cast<WORD>(showCommand);
     }
     std::wstring cl = commandLine;

@@ -16,6 +16,11 @@ std::wstring BuiltProgram(const wchar_t* name = L"velnor.exe");
 
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 15000);
 
+// Whether the window's thread answers a sent message in time: it has then
+// finished what it was doing when the message was sent and is back in a
+// message loop.
+bool Answers(HWND h, DWORD timeoutMs = 5000);
+
 std::wstring WindowText(HWND h);
 std::wstring ClassOf(HWND h);
 
@@ -54,9 +59,11 @@ std::vector<std::wstring> ModulePaths(HANDLE process);
 // the test; the destructor only makes sure nothing outlives the test.
 class Program {
 public:
-    // `commandLine` is the whole command line, program token included.
+    // `commandLine` is the whole command line, program token included. A
+    // `showCommand` of 0 or more goes to STARTUPINFO.wShowWindow, with
+    // STARTF_USESHOWWINDOW unless `useShowWindow` is false.
     Program(const std::wstring& exe, const std::wstring& commandLine, const std::wstring& directory,
-            int showCommand = -1);
+            int showCommand = -1, bool useShowWindow = true);
     ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;

@@ -260,6 +260,59 @@ TEST_F(MainWindowTest, SilentModeConnectsClosesAndWrites) {
     }
 }
 
+// The window of a silent run is never seen but as a taskbar button, and "/s"
+// runs whatever show state the launcher passed: a first show that is
+// minimised or maximised sends no WM_SHOWWINDOW, and one that the launcher
+// turns into SW_HIDE shows nothing at all.
+TEST_F(MainWindowTest, SilentModeRunsMinimisedWhateverTheLauncherAsked) {
+    for (int show = -1; show <= SW_FORCEMINIMIZE; ++show) {
+        SCOPED_TRACE(testing::Message() << "wShowWindow " << show);
+        sim->SetState({L"profile=Home", L"profile=Work", L"delay.show=400"});
+        DeleteFileW(sim->Journal().c_str());
+        WriteSettings(L"120", L"110", L"360", L"310", L" Work");
+        auto p = Start(L"/p /s", show);
+        // The window exists, hidden, while its creation handler lists.
+        HWND main = nullptr;
+        ASSERT_TRUE(WaitFor([&] { return (main = FindTopWindow(p->Pid(), L"TmainForm", false)) != nullptr; }));
+        bool seenNormal = false, seenMinimised = false;
+        const DWORD start = GetTickCount();
+        while (WaitForSingleObject(p->Process(), 1) == WAIT_TIMEOUT && GetTickCount() - start < 15000) {
+            if (IsWindowVisible(main)) (IsIconic(main) ? seenMinimised : seenNormal) = true;
+        }
+        EXPECT_EQ(p->WaitExit(), 0);
+        EXPECT_FALSE(seenNormal);
+        EXPECT_TRUE(seenMinimised);  // the taskbar button while it connected
+        EXPECT_EQ(Journal(), (Names{L"show profile", L"show interface", L"connect  Work"}));
+        EXPECT_EQ(Setting(L"Left"), L"120");
+        EXPECT_EQ(Setting(L"Width"), L"360");
+    }
+}
+
+TEST_F(MainWindowTest, ASilentRunWhoseConnectFailsStaysOpenMinimisedAndUsable) {
+    WriteSettings(L"120", L"110", L"360", L"310", L" Home");
+    // A folder where the capture file should be: every listing fails.
+    CreateDirectoryW(File(L"WiFi.log").c_str(), nullptr);
+    auto p = Start(L"/p /s");
+    HWND box = WaitForBox(*p);  // the listing of the creation handler
+    ASSERT_NE(box, nullptr);
+    Dismiss(box);
+    ASSERT_TRUE(WaitFor([&] { return FindTopWindow(p->Pid(), L"#32770") == nullptr; }));
+    box = WaitForBox(*p);  // the interface listing of Connect
+    ASSERT_NE(box, nullptr);
+    Dismiss(box);
+    HWND main = FindTopWindow(p->Pid(), L"TmainForm", false);
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(Answers(main));  // FormShow is over and the window still there
+    EXPECT_TRUE(IsWindowVisible(main));
+    EXPECT_TRUE(IsIconic(main));
+    // (cmd.exe cannot redirect into a folder, so no listing reached netsh.)
+    Click(main, L"切断");
+    ASSERT_TRUE(WaitForJournal(1));
+    EXPECT_EQ(Journal(), Names{L"disconnect"});
+    EXPECT_EQ(p->Close(), 0);
+    EXPECT_EQ(Setting(L"Left"), L"120");
+}
+
 TEST_F(MainWindowTest, SilentModeWithNoChoiceOnlyListsAndStillWritesTheSettings) {
     auto p = Start(L"/p /s");
     EXPECT_EQ(p->WaitExit(), 0);
