@@ -10,6 +10,20 @@ namespace {
 
 constexpr int kFirstButtonId = 1000;
 
+// A button's text with every "&" doubled. A single "&" would make the letter
+// after it a keyboard shortcut (typing it would select that button) and would
+// be hidden when the system draws the text; doubled, it is drawn and read by
+// assistive technology as one "&", and no letter is a shortcut.
+std::wstring ButtonText(const std::wstring& name) {
+    std::wstring text;
+    text.reserve(name.size());
+    for (wchar_t c : name) {
+        if (c == L'&') text += L'&';
+        text += c;
+    }
+    return text;
+}
+
 }  // namespace
 
 void TRadioGroup::Create(HWND parent, int id, std::function<void()> onClick) {
@@ -60,7 +74,7 @@ HWND TRadioGroup::MakeButton(size_t index) {
     DWORD style = WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON;
     // The first button opens the group and is its tab stop.
     if (index == 0) style |= WS_GROUP | WS_TABSTOP;
-    HWND b = CreateWindowExW(0, L"BUTTON", items_[index].c_str(), style, 0, 0, 0, 0, group_,
+    HWND b = CreateWindowExW(0, L"BUTTON", ButtonText(items_[index]).c_str(), style, 0, 0, 0, 0, group_,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstButtonId + index)), instance, nullptr);
     if (font_) SendMessageW(b, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     return b;

@@ -1,6 +1,9 @@
 // One column of radio buttons with an item list and a selection, realised as
 // standard auto radio buttons in a container.
 //
+// The buttons' texts are the items with every "&" doubled: no letter of a
+// name is a keyboard shortcut, and a name shows and reads exactly as it is.
+//
 // Rules the windows rely on: removing all items selects none; replacing the
 // items never fires the click handler; selecting an item in code
 // fires it exactly when that item was not selected already; a click on the

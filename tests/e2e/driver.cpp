@@ -1,6 +1,7 @@
 #include "e2e/driver.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
 #include <psapi.h>
 #include <shlobj.h>
 
@@ -48,6 +49,35 @@ std::wstring WindowText(HWND h) {
     SendMessageTimeoutW(h, WM_GETTEXT, len + 1, reinterpret_cast<LPARAM>(s.data()), SMTO_ABORTIFHUNG, 5000, &got);
     s.resize(got);
     return s;
+}
+
+std::wstring ShownText(HWND h) {
+    const std::wstring raw = WindowText(h);
+    std::wstring shown;
+    for (size_t i = 0; i < raw.size(); ++i) {
+        if (raw[i] != L'&') shown += raw[i];
+        else if (i + 1 < raw.size() && raw[i + 1] == L'&') shown += raw[++i];
+    }
+    return shown;
+}
+
+std::wstring AccessibleName(HWND h) {
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    std::wstring name = L"<none>";
+    IAccessible* acc = nullptr;
+    if (SUCCEEDED(AccessibleObjectFromWindow(h, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                             reinterpret_cast<void**>(&acc))) && acc) {
+        VARIANT self;
+        VariantInit(&self);
+        self.vt = VT_I4;
+        self.lVal = CHILDID_SELF;
+        BSTR text = nullptr;
+        if (acc->get_accName(self, &text) == S_OK && text) name.assign(text, SysStringLen(text));
+        SysFreeString(text);
+        acc->Release();
+    }
+    if (SUCCEEDED(com)) CoUninitialize();
+    return name;
 }
 
 std::wstring ClassOf(HWND h) {

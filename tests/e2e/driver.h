@@ -23,6 +23,12 @@ bool Answers(HWND h, DWORD timeoutMs = 5000);
 
 std::wstring WindowText(HWND h);
 std::wstring ClassOf(HWND h);
+// A button's text as the system draws it: "&&" shows as "&", and a single
+// "&" is not drawn but underlines the next letter as its keyboard shortcut.
+std::wstring ShownText(HWND h);
+// The name assistive technology reads for a window (its accessible object's
+// name), or "<none>".
+std::wstring AccessibleName(HWND h);
 
 // Top-level windows of a process, visible or not.
 std::vector<HWND> TopWindows(DWORD pid);
