@@ -4,6 +4,7 @@
 // Messages that matter:
 //   WM_CREATE          FormCreate: controls, stored place and choice, the list
 //   kFormShowMessage   queued by the message loop after the first show: FormShow
+//   WM_ACTIVATE        the focused control is remembered and given back
 //   WM_COMMAND         the radio group's clicks and the four buttons
 //   WM_NOTIFY          NM_CUSTOMDRAW of the buttons and radio buttons (Sky look)
 //   WM_DPICHANGED      take the suggested rectangle, rebuild font and layout
@@ -204,7 +205,28 @@ void TmainForm::ReConnect() {
 
 void TmainForm::BtnListClick() {
     BusyScope busy(*this);
-    if (ListForm && ListForm->ShowModal() == kModalOk && !closing_) LoadList();
+    if (ListForm && ListForm->ShowModal() == kModalOk && !closing_) {
+        LoadList();
+        // The radio button that had the focus may be gone with the old list.
+        EnsureFocus();
+    }
+}
+
+HWND TmainForm::DefaultFocus() const {
+    const HWND radio = RadioGroup.TabStop();
+    return radio ? radio : BtnConnect;
+}
+
+void TmainForm::RestoreFocus() {
+    const bool usable = focus_ && IsWindow(focus_) && IsChild(hwnd_, focus_) && IsWindowVisible(focus_) &&
+                        IsWindowEnabled(focus_);
+    SetFocus(usable ? focus_ : DefaultFocus());
+}
+
+void TmainForm::EnsureFocus() {
+    if (GetActiveWindow() != hwnd_ || IsIconic(hwnd_)) return;
+    const HWND f = GetFocus();
+    if (!f || !IsChild(hwnd_, f) || f == Panel || f == RadioGroup.Handle()) SetFocus(DefaultFocus());
 }
 
 LRESULT TmainForm::OnNotify(const NMHDR& header) {
@@ -235,6 +257,16 @@ LRESULT TmainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             }
             break;
         }
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                const HWND f = GetFocus();
+                if (f && IsChild(hwnd_, f)) focus_ = f;
+                return 0;
+            }
+            // A minimised window keeps the focus itself.
+            if (HIWORD(wParam)) break;
+            RestoreFocus();
+            return 0;
         case WM_NOTIFY:
             return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
         case WM_CTLCOLORSTATIC:

@@ -73,6 +73,11 @@ private:
     void Layout();
     void ApplyDpi(UINT dpi);
     void RequestClose();
+    // Keyboard focus as a dialog keeps it: remembered when the window is
+    // deactivated, given back when it is activated again.
+    HWND DefaultFocus() const;
+    void RestoreFocus();
+    void EnsureFocus();
     LRESULT OnNotify(const NMHDR& header);
 
     Wlan wlan_{RunSystemCommand};
@@ -86,6 +91,7 @@ private:
 
     WindowFont font_;
     UINT dpi_ = kDesignDpi;
+    HWND focus_ = nullptr;  // the control that had the focus at the last deactivation
     int busy_ = 0;
     bool closing_ = false;
     bool silent_ = false;

@@ -34,6 +34,10 @@ public:
     int ItemIndex() const { return index_; }
     void SetItemIndex(int index);
 
+    // The button the tab key lands on, as in a dialog: the selected one, or
+    // the first when none is selected; null without items.
+    HWND TabStop() const;
+
     // A notification from one of the group's buttons; true when it was ours.
     bool HandleCommand(HWND control, WORD code);
     LRESULT HandleCustomDraw(const NMCUSTOMDRAW& draw) const;
@@ -44,6 +48,7 @@ public:
 private:
     HWND MakeButton(size_t index);
     void Check(int index);
+    void MoveTabStop();
 
     HWND group_ = nullptr;
     std::vector<HWND> buttons_;

@@ -148,6 +148,18 @@ int CheckedRadio(HWND window) {
     return -1;
 }
 
+namespace {
+GUITHREADINFO ThreadInfoOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+    return info;
+}
+}  // namespace
+
+HWND FocusIn(HWND window) { return ThreadInfoOf(window).hwndFocus; }
+HWND ActiveIn(HWND window) { return ThreadInfoOf(window).hwndActive; }
+
 HWND ButtonByText(HWND window, const std::wstring& text) {
     for (HWND h : Children(window))
         if (ClassOf(h) == L"Button" && WindowText(h) == text) return h;

@@ -40,6 +40,10 @@ std::vector<HWND> Radios(HWND window);
 std::vector<std::wstring> RadioTexts(HWND window);
 // The index of the checked radio button, or -1.
 int CheckedRadio(HWND window);
+// The window that has the keyboard focus, and the active window, in the
+// thread of `window`.
+HWND FocusIn(HWND window);
+HWND ActiveIn(HWND window);
 // The descendant push button with that caption.
 HWND ButtonByText(HWND window, const std::wstring& text);
 

@@ -387,6 +387,72 @@ TEST_F(MainWindowTest, AnAmpersandInANameIsACharacterNotAShortcut) {
     EXPECT_EQ(Setting(L"SSID"), L" Home");
 }
 
+// As in a dialog: at start the selected radio button has the focus, or the
+// first tab stop when none is selected.
+TEST_F(MainWindowTest, AtStartTheSelectedRadioButtonOrTheFirstTabStopHasTheFocus) {
+    const struct {
+        std::vector<std::wstring> profiles;
+        const wchar_t* stored;
+        int radio;  // -1: the button 接続
+    } cases[] = {
+        {{L"profile=Home", L"profile=Work", L"profile=Cafe"}, L" Work", 1},
+        {{L"profile=Home", L"profile=Work"}, L" Gone", 0},
+        {{}, L" Home", -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(WideToUtf8(c.stored));
+        sim->SetState(c.profiles);
+        WriteSettings(L"100", L"100", L"350", L"300", c.stored);
+        auto p = Start();
+        HWND main = p->MainWindow();
+        ASSERT_NE(main, nullptr);
+        const HWND expected = c.radio >= 0 ? Radios(main)[static_cast<size_t>(c.radio)] : ButtonByText(main, L"接続");
+        EXPECT_TRUE(WaitFor([&] { return FocusIn(main) == expected; }, 5000));
+        EXPECT_EQ(p->Close(), 0);
+    }
+}
+
+// The focused control survives a switch to another window and back, and the
+// list editor's opening and closing.
+TEST_F(MainWindowTest, TheFocusedControlIsGivenBackOnActivation) {
+    sim->SetState({L"profile=Home", L"profile=Work"});
+    auto p = Start();
+    HWND main = p->MainWindow();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return FocusIn(main) == Radios(main)[0]; }, 5000));
+    // Tab twice: 接続, then 切断.
+    for (int i = 0; i < 2; ++i) {
+        const HWND from = FocusIn(main);
+        PostMessageW(from, WM_KEYDOWN, VK_TAB, 1);
+        PostMessageW(from, WM_KEYUP, VK_TAB, 1 | (3u << 30));
+        ASSERT_TRUE(WaitFor([&] { return FocusIn(main) != from; }, 5000));
+    }
+    const HWND disconnect = ButtonByText(main, L"切断");
+    ASSERT_EQ(FocusIn(main), disconnect);
+
+    // Another window comes to the front, as with Alt+Tab, and then it again.
+    HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE | WS_CAPTION, 500, 500, 200, 100,
+                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(other, nullptr);
+    SetForegroundWindow(other);
+    EXPECT_TRUE(WaitFor([&] { return ActiveIn(main) != main; }, 5000));
+    SetForegroundWindow(main);
+    EXPECT_TRUE(WaitFor([&] { return ActiveIn(main) == main; }, 5000));
+    EXPECT_TRUE(WaitFor([&] { return FocusIn(main) == disconnect; }, 5000));
+    DestroyWindow(other);
+
+    // The list editor opened from its button and closed: the focus is back
+    // on the button.
+    const HWND list = ButtonByText(main, L"リスト編集");
+    PostMessageW(list, BM_CLICK, 0, 0);
+    HWND editor = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (editor = FindTopWindow(p->Pid(), L"TListForm")) != nullptr; }));
+    PostMessageW(editor, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(editor); }));
+    EXPECT_TRUE(WaitFor([&] { return FocusIn(main) == list; }, 5000));
+    EXPECT_EQ(p->Close(), 0);
+}
+
 TEST_F(MainWindowTest, ANameWithMarkupCharactersRoundTrips) {
     const std::wstring name = L"a&<b>\"c' & d";
     sim->SetState({L"profile=Home", L"profile=" + name});
@@ -642,7 +708,7 @@ TEST_F(LookTest, ANameWithAmpersandsIsDrawnAsItIs) {
     const int textLeft = 1 + 13 + 5;  // after the circle, at 96 DPI
     const int ink = RightmostInk(radio);
     const int asIs = textLeft + TextWidth(L" " + name);
-    for (const std::wstring& wrong : {L" A&&&&&&&&B", L" AB", L" A&&B"}) {
+    for (const wchar_t* wrong : {L" A&&&&&&&&B", L" AB", L" A&&B"}) {
         SCOPED_TRACE(WideToUtf8(wrong));
         EXPECT_LT(std::abs(ink - asIs), std::abs(ink - (textLeft + TextWidth(wrong))));
     }
