@@ -3,9 +3,10 @@
 // a tool bar with OK and Cancel. Painting lives in ui/list_paint.cpp.
 //
 // Messages that matter:
-//   WM_COMMAND      IDOK from the tool bar writes "Disable.lst"; IDCANCEL closes
+//   WM_COMMAND      the tool bar's OK writes "Disable.lst"; its Cancel, and Esc
+//                   (IDCANCEL), close; Enter (IDOK) does nothing
 //   WM_NOTIFY       NM_CUSTOMDRAW of the tool bar and the check list
-//   WM_CLOSE        every way of closing other than OK is Cancel
+//   WM_CLOSE        every way of closing other than OK is Cancel (Alt+F4 too)
 //   WM_DPICHANGED   take the suggested rectangle, rebuild font, ticks, layout
 #include "list/list_window.h"
 
@@ -44,9 +45,10 @@ constexpr int kTickSize = 13;
 
 constexpr int kCheckListId = 300;
 constexpr int kToolBarId = 301;
-// The tool buttons use IDOK and IDCANCEL, so Enter and Esc act as they do.
-constexpr int kOkCommand = IDOK;
-constexpr int kCancelCommand = IDCANCEL;
+// The tool buttons have ids of their own: the only OK is a press of the tool
+// bar's OK, and Enter, which dialog navigation sends as IDOK, is not one.
+constexpr int kOkCommand = 310;
+constexpr int kCancelCommand = 311;
 
 constexpr wchar_t kTip[] = L"非表示にするSSIDにチェックマークをつける";
 
@@ -300,13 +302,12 @@ LRESULT TListForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             FormCreate();
             return 0;
         case WM_COMMAND:
-            if (LOWORD(wParam) == kOkCommand) {
-                TBOKClick();
-                return 0;
-            }
-            if (LOWORD(wParam) == kCancelCommand) {
-                TBCancelClick();
-                return 0;
+            switch (LOWORD(wParam)) {
+                case kOkCommand: TBOKClick(); return 0;
+                case kCancelCommand:
+                case IDCANCEL: TBCancelClick(); return 0;
+                case IDOK: return 0;
+                default: break;
             }
             break;
         case WM_NOTIFY:

@@ -259,6 +259,15 @@ bool SetListTick(HANDLE process, HWND list, int index, bool ticked) {
     return SendMessageW(list, LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(m.At())) != 0;
 }
 
+bool SetListItemFocus(HANDLE process, HWND list, int index) {
+    RemoteMemory m(process, sizeof(LVITEMW));
+    LVITEMW item{};
+    item.stateMask = LVIS_FOCUSED | LVIS_SELECTED;
+    item.state = LVIS_FOCUSED | LVIS_SELECTED;
+    m.Write(&item, sizeof(item));
+    return SendMessageW(list, LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(m.At())) != 0;
+}
+
 std::vector<std::wstring> ToolButtonTexts(HANDLE process, HWND toolbar) {
     std::vector<std::wstring> out;
     for (const auto& b : ToolButtons(process, toolbar)) out.push_back(b.text);

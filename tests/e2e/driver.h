@@ -51,6 +51,7 @@ HWND ButtonByText(HWND window, const std::wstring& text);
 std::vector<std::wstring> ListItems(HANDLE process, HWND list);
 std::vector<bool> ListTicks(HWND list);
 bool SetListTick(HANDLE process, HWND list, int index, bool ticked);
+bool SetListItemFocus(HANDLE process, HWND list, int index);
 
 // Clicks the tool bar button with that caption as the mouse would.
 bool ClickToolButton(HANDLE process, HWND toolbar, const std::wstring& caption);
