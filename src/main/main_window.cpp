@@ -11,7 +11,9 @@
 //   WM_SETTINGCHANGE   regional settings ("intl") and high contrast
 //   WM_CLOSE, WM_QUERYENDSESSION
 //                      FormCloseQuery writes the settings; the window is
-//                      destroyed once no handler is waiting for a command
+//                      destroyed once no handler is waiting for a command, or
+//                      after kCloseGraceMs (WM_TIMER) without waiting further
+//   WM_ENDSESSION      the session ends: no error box any more
 #include "main/main_window.h"
 
 #include <commctrl.h>
@@ -53,6 +55,8 @@ enum ControlId : int { kRadioGroupId = 100, kPanelId, kConnectId, kReConnectId, 
 // Messages the window posts to itself.
 constexpr UINT kFormShowMessage = WM_APP + 1;
 constexpr UINT kFinishCloseMessage = WM_APP + 2;
+
+constexpr UINT_PTR kCloseGraceTimer = 1;
 
 HWND MakeButton(HWND parent, const wchar_t* caption, int id) {
     const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
@@ -143,11 +147,14 @@ void TmainForm::FormShow() {
     SendMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
 
-bool TmainForm::FormCloseQuery() {
+bool TmainForm::FormCloseQuery(bool sessionEnding) {
     DeleteFileIfExists(MLog);
     // A settings file that cannot be written is reported, and the close goes
-    // on: the old file stays as it was.
-    GuardHandler(hwnd_, [&] { WriteWindowSettings(SettingsFile(DataFolder), StoredWindowBounds(hwnd_), MName); });
+    // on: the old file stays as it was. When the session ends, the failure is
+    // not reported: a modal box would hold up the logoff or shutdown.
+    const auto write = [&] { WriteWindowSettings(SettingsFile(DataFolder), StoredWindowBounds(hwnd_), MName); };
+    if (sessionEnding) RunUnreported(write);
+    else GuardHandler(hwnd_, write);
     return true;
 }
 
@@ -155,10 +162,15 @@ void TmainForm::RequestClose() {
     if (closing_) return;
     if (!FormCloseQuery()) return;
     closing_ = true;
+    // The user has closed: an error of a handler that finishes later has no
+    // window to belong to.
+    StopShowingErrors();
     if (ListForm) ListForm->CancelModal();
     if (busy_ > 0) {
-        // A handler is waiting for a command: it finishes first, out of sight.
+        // A handler is waiting for a command: it finishes first, out of
+        // sight, but a command that never ends must not keep the process.
         ShowWindow(hwnd_, SW_HIDE);
+        SetTimer(hwnd_, kCloseGraceTimer, kCloseGraceMs, nullptr);
         return;
     }
     DestroyWindow(hwnd_);
@@ -299,8 +311,20 @@ LRESULT TmainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_QUERYENDSESSION:
             // Windows asks before logging off or shutting down: the settings
             // are written now, as at any close.
-            FormCloseQuery();
+            FormCloseQuery(true);
             return TRUE;
+        case WM_ENDSESSION:
+            // The session ends and the process with it: nothing may wait for
+            // a user any more.
+            if (wParam) StopShowingErrors();
+            return 0;
+        case WM_TIMER:
+            if (wParam != kCloseGraceTimer) break;
+            // The settings were written at the close; the waiting handlers
+            // now return, and the window goes once the last has finished.
+            KillTimer(hwnd_, kCloseGraceTimer);
+            AbandonWaits();
+            return 0;
         case kFinishCloseMessage:
             if (closing_ && busy_ == 0) DestroyWindow(hwnd_);
             return 0;

@@ -17,6 +17,11 @@ namespace velnor {
 
 // What start-up hands the main window: the parsed silent switch and the
 // program's icons.
+// How long a close waits for a running command before the program ends all
+// the same: long enough for a slow connect to finish and the next step of its
+// handler to run.
+inline constexpr UINT kCloseGraceMs = 30000;
+
 struct MainWindowStart {
     bool silent = false;
     HICON icon = nullptr;
@@ -42,7 +47,8 @@ public:
 
     // Marks a handler that may wait for a command. A close request that
     // arrives meanwhile runs at once, but the window and the application end
-    // only when the last such handler has finished.
+    // only when the last such handler has finished, or when the close has
+    // waited kCloseGraceMs for a command that does not end.
     class BusyScope {
     public:
         explicit BusyScope(TmainForm& form);
@@ -62,7 +68,8 @@ public:
 private:
     void FormCreate();
     void FormShow();
-    bool FormCloseQuery();
+    // `sessionEnding`: Windows asks before logging off or shutting down.
+    bool FormCloseQuery(bool sessionEnding = false);
     void RadioGroupClick();
     void BtnConnectClick() { Connect(); }
     void BtnReConnectClick() { ReConnect(); }

@@ -2,6 +2,7 @@
 // buttons, silent mode, and what it keeps in "Velnor.xml".
 #include <windows.h>
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -226,6 +227,139 @@ TEST_F(MainWindowTest, ClosingWhileACommandRunsWritesTheSettingsAtOnceAndEndsAft
     EXPECT_EQ(WaitForSingleObject(p->Process(), 0), static_cast<DWORD>(WAIT_TIMEOUT));  // still waiting
     EXPECT_EQ(p->WaitExit(10000), 0);
     EXPECT_TRUE(WaitFor([&] { return sim->Connected() == L"Home"; }));  // the waiting handler finished its work
+}
+
+// The processes a program started (and theirs), opened at once, and ended by
+// their handles when the test ends: a command that hangs must not outlive it.
+class StartedCommands {
+public:
+    explicit StartedCommands(DWORD parent) {
+        std::vector<DWORD> parents{parent};
+        for (size_t i = 0; i < parents.size(); ++i) {
+            HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+            PROCESSENTRY32W e{};
+            e.dwSize = sizeof(e);
+            for (BOOL ok = Process32FirstW(snap, &e); ok; ok = Process32NextW(snap, &e)) {
+                if (e.th32ParentProcessID != parents[i]) continue;
+                if (HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, e.th32ProcessID)) {
+                    handles_.push_back(h);
+                    parents.push_back(e.th32ProcessID);
+                }
+            }
+            CloseHandle(snap);
+        }
+    }
+    ~StartedCommands() {
+        for (HANDLE h : handles_) {
+            TerminateProcess(h, 1);
+            WaitForSingleObject(h, 5000);
+            CloseHandle(h);
+        }
+    }
+    StartedCommands(const StartedCommands&) = delete;
+    StartedCommands& operator=(const StartedCommands&) = delete;
+    size_t Count() const { return handles_.size(); }
+    // Waits until every one of these that `known` does not hold has ended.
+    bool OthersEnd(const StartedCommands& known) const {
+        for (HANDLE h : handles_) {
+            bool old = false;
+            for (HANDLE k : known.handles_) old = old || GetProcessId(k) == GetProcessId(h);
+            if (!old && WaitForSingleObject(h, 15000) != WAIT_OBJECT_0) return false;
+        }
+        return true;
+    }
+
+private:
+    std::vector<HANDLE> handles_;
+};
+
+// A command that never ends keeps the program only for the fixed grace time
+// after a close, and nothing starts after it: the settings are written at the
+// close itself.
+TEST_F(MainWindowTest, AfterACloseTheProcessEndsEvenIfItsCommandNeverDoes) {
+    const struct {
+        const wchar_t* hang;
+        const wchar_t* button;
+        Names journal;
+    } cases[] = {
+        {L"delay.connect=-1", L"接続", {L"show profile", L"show interface", L"connect  Home"}},
+        // The disconnect of 再接続 hangs: its connect half never starts.
+        {L"delay.disconnect=-1", L"再接続", {L"show profile", L"disconnect"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(WideToUtf8(c.hang));
+        DeleteFileW(sim->Journal().c_str());
+        auto p = Start();
+        HWND main = p->MainWindow();
+        ASSERT_NE(main, nullptr);
+        sim->SetState({L"profile=Home", c.hang});
+        SendMessageW(Radios(main)[0], BM_CLICK, 0, 0);
+        Click(main, c.button);
+        ASSERT_TRUE(WaitFor([&] { return Journal() == c.journal; }));
+        StartedCommands hanging(p->Pid());
+        EXPECT_GE(hanging.Count(), 1u);
+        const std::string before = ReadFile(File(L"Velnor.xml"));
+        const DWORD closed = GetTickCount();
+        PostMessageW(main, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(WaitFor([&] { return ReadFile(File(L"Velnor.xml")) != before; }, 5000));
+        EXPECT_EQ(Setting(L"SSID"), L" Home");
+        EXPECT_EQ(p->WaitExit(30000 + 30000), 0);
+        std::printf("process ended %lu ms after the close\n", GetTickCount() - closed);
+        // Whatever it started after giving up has ended and logged by now.
+        StartedCommands all(p->Pid());
+        ASSERT_TRUE(all.OthersEnd(hanging));
+        EXPECT_EQ(Journal(), c.journal);
+    }
+}
+
+// Closed while the list editor's listing runs: no error box of that listing
+// appears afterwards with no window behind it, and the process ends.
+TEST_F(MainWindowTest, AfterACloseNoErrorBoxAppearsAndTheProcessEnds) {
+    auto p = Start();
+    HWND main = p->MainWindow();
+    ASSERT_NE(main, nullptr);
+    sim->SetState({L"profile=Home", L"delay.show=2000"});
+    Click(main, L"リスト編集");
+    ASSERT_TRUE(WaitForJournal(2));
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    bool box = false;
+    WaitFor([&] {
+        box = box || FindTopWindow(p->Pid(), L"#32770") != nullptr;
+        return box || WaitForSingleObject(p->Process(), 0) == WAIT_OBJECT_0;
+    }, 20000);
+    EXPECT_FALSE(box);
+    EXPECT_EQ(p->WaitExit(0), 0);
+}
+
+// Windows ending the session never waits on a box: the settings that cannot
+// be written are not reported, and the file stays as it was.
+TEST_F(MainWindowTest, EndingTheSessionNeverWaitsOnABox) {
+    WriteFile(File(L"Velnor.xml"), "not xml at all");
+    auto p = Start();
+    HWND box = WaitForBox(*p);  // the read at start is reported as usual
+    ASSERT_NE(box, nullptr);
+    Dismiss(box);
+    HWND main = p->MainWindow();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return FindTopWindow(p->Pid(), L"#32770") == nullptr; }));
+    const struct {
+        UINT message;
+        WPARAM wParam;
+    } steps[] = {{WM_QUERYENDSESSION, 0}, {WM_ENDSESSION, TRUE}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.message);
+        DWORD_PTR result = 0;
+        EXPECT_TRUE(SendMessageTimeoutW(main, step.message, step.wParam, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000,
+                                        &result));
+        if (step.message == WM_QUERYENDSESSION) {
+            EXPECT_TRUE(result);
+        }
+        EXPECT_EQ(FindTopWindow(p->Pid(), L"#32770"), nullptr);
+    }
+    // Past the end of the session a close shows nothing either.
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(p->WaitExit(), 0);
+    EXPECT_EQ(ReadFile(File(L"Velnor.xml")), "not xml at all");
 }
 
 TEST_F(MainWindowTest, SilentModeConnectsClosesAndWrites) {
