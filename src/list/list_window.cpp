@@ -118,9 +118,10 @@ void TListForm::CreateControls() {
 
 void TListForm::ApplyDpi(UINT dpi) {
     dpi_ = dpi;
-    font_.Create(dpi);
-    ApplyFont(hwnd_, font_.Get());
-    SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), TRUE);
+    font_.Recreate(dpi, [&](HFONT font) {
+        ApplyFont(hwnd_, font);
+        SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    });
     SendMessageW(ToolBar, TB_SETBUTTONSIZE, 0, MAKELPARAM(Scale(kToolButtonWidth, dpi), Scale(kToolButtonHeight, dpi)));
     SendMessageW(ToolBar, TB_SETBUTTONWIDTH, 0, MAKELPARAM(Scale(kToolButtonWidth, dpi), Scale(kToolButtonWidth, dpi)));
     // A small image list of the item height sets the row height.
@@ -169,22 +170,6 @@ void TListForm::PlaceFirstTime() {
     SetWindowPos(hwnd_, nullptr, placed.left, placed.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-std::vector<std::wstring> TListForm::Items() const {
-    std::vector<std::wstring> items;
-    const int n = ListView_GetItemCount(CheckListBox);
-    for (int i = 0; i < n; ++i) {
-        std::wstring text(1024, L'\0');
-        LVITEMW item{};
-        item.iSubItem = 0;
-        item.pszText = text.data();
-        item.cchTextMax = static_cast<int>(text.size());
-        const LRESULT len = SendMessageW(CheckListBox, LVM_GETITEMTEXTW, i, reinterpret_cast<LPARAM>(&item));
-        text.resize(static_cast<size_t>(len));
-        items.push_back(text);
-    }
-    return items;
-}
-
 std::vector<bool> TListForm::Ticks() const {
     std::vector<bool> ticks;
     const int n = ListView_GetItemCount(CheckListBox);
@@ -193,6 +178,7 @@ std::vector<bool> TListForm::Ticks() const {
 }
 
 void TListForm::SetItems(const std::vector<std::wstring>& items, const std::vector<bool>& ticks) {
+    names_ = items;
     SendMessageW(CheckListBox, WM_SETREDRAW, FALSE, 0);
     ListView_DeleteAllItems(CheckListBox);
     for (size_t i = 0; i < items.size(); ++i) {
@@ -231,7 +217,7 @@ void TListForm::FormShow() {
 void TListForm::TBOKClick() {
     if (!canSave_) return;
     ListBox.Clear();
-    for (const auto& name : TickedNames(Items(), Ticks())) ListBox.Add(name);
+    for (const auto& name : TickedNames(names_, Ticks())) ListBox.Add(name);
     ListBox.SaveToFile(mainForm->MDis);
     Close(kModalOk);
 }

@@ -93,9 +93,10 @@ void TmainForm::CreateControls() {
 
 void TmainForm::ApplyDpi(UINT dpi) {
     dpi_ = dpi;
-    font_.Create(dpi);
-    ApplyFont(hwnd_, font_.Get());
-    RadioGroup.SetFont(font_.Get());
+    font_.Recreate(dpi, [&](HFONT font) {
+        ApplyFont(hwnd_, font);
+        RadioGroup.SetFont(font);
+    });
     Layout();
 }
 

@@ -243,6 +243,19 @@ TEST_F(ListEditorTest, OnlyTheToolBarsOkWritesEveryOtherCloseIsCancel) {
     EXPECT_EQ(program->Close(), 0);
 }
 
+// A name longer than any buffer the list control is read into is written
+// whole, and so hides its radio button.
+TEST_F(ListEditorTest, ALongNameIsWrittenWhole) {
+    const std::wstring name(1500, L'x');
+    sim->SetState({L"profile=Home", L"profile=" + name + L"&y"});
+    Open();
+    Tick(1, true);
+    EXPECT_TRUE(Press(L"OK"));
+    EXPECT_EQ(HiddenFile(), " " + std::string(1500, 'x') + "&y\r\n");
+    ASSERT_TRUE(WaitFor([&] { return RadioTexts(main) == Names{L" Home"}; }));
+    EXPECT_EQ(program->Close(), 0);
+}
+
 TEST_F(ListEditorTest, FirstShownCentredOverTheMainWindowThenWhereItWasLeft) {
     Open();
     RECT m, e;
