@@ -218,11 +218,7 @@ void TmainForm::ReConnect() {
 
 void TmainForm::BtnListClick() {
     BusyScope busy(*this);
-    if (ListForm && ListForm->ShowModal() == kModalOk && !closing_) {
-        LoadList();
-        // The radio button that had the focus may be gone with the old list.
-        EnsureFocus();
-    }
+    if (ListForm && ListForm->ShowModal() == kModalOk && !closing_) LoadList();
 }
 
 HWND TmainForm::DefaultFocus() const {
@@ -234,12 +230,6 @@ void TmainForm::RestoreFocus() {
     const bool usable = focus_ && IsWindow(focus_) && IsChild(hwnd_, focus_) && IsWindowVisible(focus_) &&
                         IsWindowEnabled(focus_);
     SetFocus(usable ? focus_ : DefaultFocus());
-}
-
-void TmainForm::EnsureFocus() {
-    if (GetActiveWindow() != hwnd_ || IsIconic(hwnd_)) return;
-    const HWND f = GetFocus();
-    if (!f || !IsChild(hwnd_, f) || f == Panel || f == RadioGroup.Handle()) SetFocus(DefaultFocus());
 }
 
 LRESULT TmainForm::OnNotify(const NMHDR& header) {

@@ -84,7 +84,6 @@ private:
     // deactivated, given back when it is activated again.
     HWND DefaultFocus() const;
     void RestoreFocus();
-    void EnsureFocus();
     LRESULT OnNotify(const NMHDR& header);
 
     Wlan wlan_{RunSystemCommand};
