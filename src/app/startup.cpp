@@ -36,8 +36,11 @@ private:
     bool ok_;
 };
 
-int RunMessageLoop(HWND mainWindow) {
-    ShowWindow(mainWindow, FirstShowCommand());
+int RunMessageLoop(TmainForm& main, int showCommand) {
+    ShowFirstTime(main.Handle(), showCommand);
+    // FormShow follows the first show whatever messages that show sent: a
+    // minimised or maximised first show sends no WM_SHOWWINDOW.
+    main.QueueFormShow();
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchWithNavigation(msg);
     return 0;
@@ -88,7 +91,8 @@ bool AnotherCopyRunning(const MutexApi& api) {
     return false;
 }
 
-int FirstShowCommand() {
+int FirstShowCommand(bool silent) {
+    if (silent) return SW_SHOWMINNOACTIVE;
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     GetStartupInfoW(&si);
@@ -96,7 +100,24 @@ int FirstShowCommand() {
         if (si.wShowWindow == SW_SHOWMAXIMIZED) return SW_SHOWMAXIMIZED;
         if (si.wShowWindow == SW_SHOWMINNOACTIVE) return SW_SHOWMINNOACTIVE;
     }
-    return SW_SHOW;
+    return SW_SHOWNORMAL;
+}
+
+void ShowFirstTime(HWND window, int command, const std::function<BOOL(HWND, int)>& showWindow) {
+    // The ShowWindow documentation: the command of the first ShowWindow of a
+    // process is ignored when the launcher passed a show state in STARTUPINFO,
+    // and that state is used instead; later calls are honoured. A shortcut set
+    // to "minimised", or a launcher passing SW_HIDE, would otherwise decide
+    // the state (an invisible copy would hold the guard for ever). So the
+    // first call is spent deliberately: SW_SHOWDEFAULT for a normal window,
+    // which asks for the launcher's state outright, or the wanted state
+    // itself. If the window did not end as wanted, the second call, which
+    // Windows honours, puts it there.
+    showWindow(window, command == SW_SHOWNORMAL ? SW_SHOWDEFAULT : command);
+    const bool wantIconic = command == SW_SHOWMINNOACTIVE, wantZoomed = command == SW_SHOWMAXIMIZED;
+    if (!IsWindowVisible(window) || (IsIconic(window) != FALSE) != wantIconic ||
+        (IsZoomed(window) != FALSE) != wantZoomed)
+        showWindow(window, command);
 }
 
 int RunVelnor(HINSTANCE instance) {
@@ -139,7 +160,7 @@ int RunVelnor(HINSTANCE instance) {
     ListForm->Create(instance, mainForm->Handle());
     if (!mainForm->Handle()) return 0;
 
-    RunMessageLoop(mainForm->Handle());
+    RunMessageLoop(*mainForm, FirstShowCommand(start.silent));
     return 0;
 }
 

@@ -32,10 +32,18 @@ const MutexApi& SystemMutexApi();
 // to open the name, and then only one of them creates it.
 bool AnotherCopyRunning(const MutexApi& api = SystemMutexApi());
 
-// The show command for the first show, from the state the process was started
-// with: maximised and "minimised without activation" are honoured, every other
-// state just makes the window visible.
-int FirstShowCommand();
+// The show command the first show must end in, from the state the process was
+// started with: maximised and "minimised without activation" are honoured,
+// every other state gives a visible, normal window. A silent run always starts
+// minimised without activation, so that only its taskbar button shows.
+int FirstShowCommand(bool silent);
+
+// Shows the main window for the first time so that it ends in the state of
+// `command` (SW_SHOWNORMAL, SW_SHOWMAXIMIZED or SW_SHOWMINNOACTIVE), whatever
+// Windows makes of the first ShowWindow of the process. `showWindow` is
+// ShowWindow; tests pass one that replaces the first command as Windows does.
+void ShowFirstTime(HWND window, int command,
+                   const std::function<BOOL(HWND, int)>& showWindow = ::ShowWindow);
 
 // The whole program; returns the process exit code (0 on every orderly path).
 int RunVelnor(HINSTANCE instance);

@@ -3,9 +3,10 @@
 // a tool bar with OK and Cancel. Painting lives in ui/list_paint.cpp.
 //
 // Messages that matter:
-//   WM_COMMAND      IDOK from the tool bar writes "Disable.lst"; IDCANCEL closes
+//   WM_COMMAND      the tool bar's OK writes "Disable.lst"; its Cancel, and Esc
+//                   (IDCANCEL), close; Enter (IDOK) does nothing
 //   WM_NOTIFY       NM_CUSTOMDRAW of the tool bar and the check list
-//   WM_CLOSE        every way of closing other than OK is Cancel
+//   WM_CLOSE        every way of closing other than OK is Cancel (Alt+F4 too)
 //   WM_DPICHANGED   take the suggested rectangle, rebuild font, ticks, layout
 #include "list/list_window.h"
 
@@ -44,9 +45,10 @@ constexpr int kTickSize = 13;
 
 constexpr int kCheckListId = 300;
 constexpr int kToolBarId = 301;
-// The tool buttons use IDOK and IDCANCEL, so Enter and Esc act as they do.
-constexpr int kOkCommand = IDOK;
-constexpr int kCancelCommand = IDCANCEL;
+// The tool buttons have ids of their own: the only OK is a press of the tool
+// bar's OK, and Enter, which dialog navigation sends as IDOK, is not one.
+constexpr int kOkCommand = 310;
+constexpr int kCancelCommand = 311;
 
 constexpr wchar_t kTip[] = L"非表示にするSSIDにチェックマークをつける";
 
@@ -116,9 +118,10 @@ void TListForm::CreateControls() {
 
 void TListForm::ApplyDpi(UINT dpi) {
     dpi_ = dpi;
-    font_.Create(dpi);
-    ApplyFont(hwnd_, font_.Get());
-    SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), TRUE);
+    font_.Recreate(dpi, [&](HFONT font) {
+        ApplyFont(hwnd_, font);
+        SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    });
     SendMessageW(ToolBar, TB_SETBUTTONSIZE, 0, MAKELPARAM(Scale(kToolButtonWidth, dpi), Scale(kToolButtonHeight, dpi)));
     SendMessageW(ToolBar, TB_SETBUTTONWIDTH, 0, MAKELPARAM(Scale(kToolButtonWidth, dpi), Scale(kToolButtonWidth, dpi)));
     // A small image list of the item height sets the row height.
@@ -167,22 +170,6 @@ void TListForm::PlaceFirstTime() {
     SetWindowPos(hwnd_, nullptr, placed.left, placed.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-std::vector<std::wstring> TListForm::Items() const {
-    std::vector<std::wstring> items;
-    const int n = ListView_GetItemCount(CheckListBox);
-    for (int i = 0; i < n; ++i) {
-        std::wstring text(1024, L'\0');
-        LVITEMW item{};
-        item.iSubItem = 0;
-        item.pszText = text.data();
-        item.cchTextMax = static_cast<int>(text.size());
-        const LRESULT len = SendMessageW(CheckListBox, LVM_GETITEMTEXTW, i, reinterpret_cast<LPARAM>(&item));
-        text.resize(static_cast<size_t>(len));
-        items.push_back(text);
-    }
-    return items;
-}
-
 std::vector<bool> TListForm::Ticks() const {
     std::vector<bool> ticks;
     const int n = ListView_GetItemCount(CheckListBox);
@@ -191,6 +178,7 @@ std::vector<bool> TListForm::Ticks() const {
 }
 
 void TListForm::SetItems(const std::vector<std::wstring>& items, const std::vector<bool>& ticks) {
+    names_ = items;
     SendMessageW(CheckListBox, WM_SETREDRAW, FALSE, 0);
     ListView_DeleteAllItems(CheckListBox);
     for (size_t i = 0; i < items.size(); ++i) {
@@ -229,7 +217,7 @@ void TListForm::FormShow() {
 void TListForm::TBOKClick() {
     if (!canSave_) return;
     ListBox.Clear();
-    for (const auto& name : TickedNames(Items(), Ticks())) ListBox.Add(name);
+    for (const auto& name : TickedNames(names_, Ticks())) ListBox.Add(name);
     ListBox.SaveToFile(mainForm->MDis);
     Close(kModalOk);
 }
@@ -300,13 +288,12 @@ LRESULT TListForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             FormCreate();
             return 0;
         case WM_COMMAND:
-            if (LOWORD(wParam) == kOkCommand) {
-                TBOKClick();
-                return 0;
-            }
-            if (LOWORD(wParam) == kCancelCommand) {
-                TBCancelClick();
-                return 0;
+            switch (LOWORD(wParam)) {
+                case kOkCommand: TBOKClick(); return 0;
+                case kCancelCommand:
+                case IDCANCEL: TBCancelClick(); return 0;
+                case IDOK: return 0;
+                default: break;
             }
             break;
         case WM_NOTIFY:

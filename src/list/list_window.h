@@ -53,7 +53,6 @@ private:
     void UpdateTickImages();
     LRESULT OnNotify(NMHDR& header);
 
-    std::vector<std::wstring> Items() const;
     std::vector<bool> Ticks() const;
     void SetItems(const std::vector<std::wstring>& items, const std::vector<bool>& ticks);
 
@@ -61,6 +60,9 @@ private:
 
     HWND ToolBar = nullptr;
     HWND CheckListBox = nullptr;
+    // The names as parsed, one per item of CheckListBox: OK writes these, not
+    // texts read back from the control.
+    std::vector<std::wstring> names_;
     HWND tooltip_ = nullptr;
     HIMAGELIST tickImages_ = nullptr;
     HIMAGELIST rowHeight_ = nullptr;

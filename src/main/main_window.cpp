@@ -3,14 +3,17 @@
 //
 // Messages that matter:
 //   WM_CREATE          FormCreate: controls, stored place and choice, the list
-//   WM_SHOWWINDOW      the first show starts FormShow ("/s")
+//   kFormShowMessage   queued by the message loop after the first show: FormShow
+//   WM_ACTIVATE        the focused control is remembered and given back
 //   WM_COMMAND         the radio group's clicks and the four buttons
 //   WM_NOTIFY          NM_CUSTOMDRAW of the buttons and radio buttons (Sky look)
 //   WM_DPICHANGED      take the suggested rectangle, rebuild font and layout
 //   WM_SETTINGCHANGE   regional settings ("intl") and high contrast
 //   WM_CLOSE, WM_QUERYENDSESSION
 //                      FormCloseQuery writes the settings; the window is
-//                      destroyed once no handler is waiting for a command
+//                      destroyed once no handler is waiting for a command, or
+//                      after kCloseGraceMs (WM_TIMER) without waiting further
+//   WM_ENDSESSION      the session ends: no error box any more
 #include "main/main_window.h"
 
 #include <commctrl.h>
@@ -53,6 +56,8 @@ enum ControlId : int { kRadioGroupId = 100, kPanelId, kConnectId, kReConnectId, 
 constexpr UINT kFormShowMessage = WM_APP + 1;
 constexpr UINT kFinishCloseMessage = WM_APP + 2;
 
+constexpr UINT_PTR kCloseGraceTimer = 1;
+
 HWND MakeButton(HWND parent, const wchar_t* caption, int id) {
     const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
     return CreateWindowExW(0, L"BUTTON", caption, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0,
@@ -88,9 +93,10 @@ void TmainForm::CreateControls() {
 
 void TmainForm::ApplyDpi(UINT dpi) {
     dpi_ = dpi;
-    font_.Create(dpi);
-    ApplyFont(hwnd_, font_.Get());
-    RadioGroup.SetFont(font_.Get());
+    font_.Recreate(dpi, [&](HFONT font) {
+        ApplyFont(hwnd_, font);
+        RadioGroup.SetFont(font);
+    });
     Layout();
 }
 
@@ -131,19 +137,25 @@ void TmainForm::FormCreate() {
     LoadList();
 }
 
+void TmainForm::QueueFormShow() { PostMessageW(hwnd_, kFormShowMessage, 0, 0); }
+
 void TmainForm::FormShow() {
     if (!silent_) return;
-    ShowWindow(hwnd_, SW_MINIMIZE);
+    // The first show has already minimised the window without activating it.
+    if (!IsIconic(hwnd_)) ShowWindow(hwnd_, SW_SHOWMINNOACTIVE);
     Connect();
     // As the user would close it: FormCloseQuery runs, then the application ends.
     SendMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
 
-bool TmainForm::FormCloseQuery() {
+bool TmainForm::FormCloseQuery(bool sessionEnding) {
     DeleteFileIfExists(MLog);
     // A settings file that cannot be written is reported, and the close goes
-    // on: the old file stays as it was.
-    GuardHandler(hwnd_, [&] { WriteWindowSettings(SettingsFile(DataFolder), StoredWindowBounds(hwnd_), MName); });
+    // on: the old file stays as it was. When the session ends, the failure is
+    // not reported: a modal box would hold up the logoff or shutdown.
+    const auto write = [&] { WriteWindowSettings(SettingsFile(DataFolder), StoredWindowBounds(hwnd_), MName); };
+    if (sessionEnding) RunUnreported(write);
+    else GuardHandler(hwnd_, write);
     return true;
 }
 
@@ -151,10 +163,15 @@ void TmainForm::RequestClose() {
     if (closing_) return;
     if (!FormCloseQuery()) return;
     closing_ = true;
+    // The user has closed: an error of a handler that finishes later has no
+    // window to belong to.
+    StopShowingErrors();
     if (ListForm) ListForm->CancelModal();
     if (busy_ > 0) {
-        // A handler is waiting for a command: it finishes first, out of sight.
+        // A handler is waiting for a command: it finishes first, out of
+        // sight, but a command that never ends must not keep the process.
         ShowWindow(hwnd_, SW_HIDE);
+        SetTimer(hwnd_, kCloseGraceTimer, kCloseGraceMs, nullptr);
         return;
     }
     DestroyWindow(hwnd_);
@@ -204,6 +221,17 @@ void TmainForm::BtnListClick() {
     if (ListForm && ListForm->ShowModal() == kModalOk && !closing_) LoadList();
 }
 
+HWND TmainForm::DefaultFocus() const {
+    const HWND radio = RadioGroup.TabStop();
+    return radio ? radio : BtnConnect;
+}
+
+void TmainForm::RestoreFocus() {
+    const bool usable = focus_ && IsWindow(focus_) && IsChild(hwnd_, focus_) && IsWindowVisible(focus_) &&
+                        IsWindowEnabled(focus_);
+    SetFocus(usable ? focus_ : DefaultFocus());
+}
+
 LRESULT TmainForm::OnNotify(const NMHDR& header) {
     if (header.code != NM_CUSTOMDRAW) return 0;
     const auto& draw = reinterpret_cast<const NMCUSTOMDRAW&>(header);
@@ -216,12 +244,6 @@ LRESULT TmainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_CREATE:
             FormCreate();
             return 0;
-        case WM_SHOWWINDOW:
-            if (wParam && !shown_) {
-                shown_ = true;
-                PostMessageW(hwnd_, kFormShowMessage, 0, 0);
-            }
-            break;
         case kFormShowMessage:
             FormShow();
             return 0;
@@ -238,6 +260,16 @@ LRESULT TmainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             }
             break;
         }
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                const HWND f = GetFocus();
+                if (f && IsChild(hwnd_, f)) focus_ = f;
+                return 0;
+            }
+            // A minimised window keeps the focus itself.
+            if (HIWORD(wParam)) break;
+            RestoreFocus();
+            return 0;
         case WM_NOTIFY:
             return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
         case WM_CTLCOLORSTATIC:
@@ -270,8 +302,20 @@ LRESULT TmainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_QUERYENDSESSION:
             // Windows asks before logging off or shutting down: the settings
             // are written now, as at any close.
-            FormCloseQuery();
+            FormCloseQuery(true);
             return TRUE;
+        case WM_ENDSESSION:
+            // The session ends and the process with it: nothing may wait for
+            // a user any more.
+            if (wParam) StopShowingErrors();
+            return 0;
+        case WM_TIMER:
+            if (wParam != kCloseGraceTimer) break;
+            // The settings were written at the close; the waiting handlers
+            // now return, and the window goes once the last has finished.
+            KillTimer(hwnd_, kCloseGraceTimer);
+            AbandonWaits();
+            return 0;
         case kFinishCloseMessage:
             if (closing_ && busy_ == 0) DestroyWindow(hwnd_);
             return 0;

@@ -17,6 +17,11 @@ namespace velnor {
 
 // What start-up hands the main window: the parsed silent switch and the
 // program's icons.
+// How long a close waits for a running command before the program ends all
+// the same: long enough for a slow connect to finish and the next step of its
+// handler to run.
+inline constexpr UINT kCloseGraceMs = 30000;
+
 struct MainWindowStart {
     bool silent = false;
     HICON icon = nullptr;
@@ -31,6 +36,10 @@ public:
     void Create(HINSTANCE instance, const MainWindowStart& start);
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 
+    // Called once by the message loop right after the first show: FormShow
+    // runs as the next message.
+    void QueueFormShow();
+
     void LoadList();
     void Connect();
     void DisConnect();
@@ -38,7 +47,8 @@ public:
 
     // Marks a handler that may wait for a command. A close request that
     // arrives meanwhile runs at once, but the window and the application end
-    // only when the last such handler has finished.
+    // only when the last such handler has finished, or when the close has
+    // waited kCloseGraceMs for a command that does not end.
     class BusyScope {
     public:
         explicit BusyScope(TmainForm& form);
@@ -58,7 +68,8 @@ public:
 private:
     void FormCreate();
     void FormShow();
-    bool FormCloseQuery();
+    // `sessionEnding`: Windows asks before logging off or shutting down.
+    bool FormCloseQuery(bool sessionEnding = false);
     void RadioGroupClick();
     void BtnConnectClick() { Connect(); }
     void BtnReConnectClick() { ReConnect(); }
@@ -69,6 +80,10 @@ private:
     void Layout();
     void ApplyDpi(UINT dpi);
     void RequestClose();
+    // Keyboard focus as a dialog keeps it: remembered when the window is
+    // deactivated, given back when it is activated again.
+    HWND DefaultFocus() const;
+    void RestoreFocus();
     LRESULT OnNotify(const NMHDR& header);
 
     Wlan wlan_{RunSystemCommand};
@@ -82,9 +97,9 @@ private:
 
     WindowFont font_;
     UINT dpi_ = kDesignDpi;
+    HWND focus_ = nullptr;  // the control that had the focus at the last deactivation
     int busy_ = 0;
     bool closing_ = false;
-    bool shown_ = false;
     bool silent_ = false;
 };
 

@@ -20,6 +20,11 @@ namespace velnor {
 int ExecAndWait(HWND window, const std::wstring& file, const std::wstring& parameters,
                 const std::wstring& verb, int show, const std::wstring& directory = {});
 
+// Ends every running wait at once, and from then on starts nothing and
+// returns 0 at once: for a program that is ending and will not wait any longer
+// for a command that does not end. The started programs run on.
+void AbandonWaits();
+
 // Removes, translates and dispatches every pending message (with dialog
 // keyboard navigation). Returns false, with the exit code, when a quit request
 // was among them.

@@ -8,6 +8,12 @@ namespace velnor {
 static_assert(sizeof(SHELLEXECUTEINFOW) == 112, "the structure's size on 64-bit Windows");
 #endif
 
+namespace {
+bool abandoned = false;
+}  // namespace
+
+void AbandonWaits() { abandoned = true; }
+
 void DispatchWithNavigation(MSG& msg) {
     HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
     if (root && (GetWindowLongPtrW(root, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) && IsDialogMessageW(root, &msg))
@@ -32,6 +38,7 @@ bool PumpPendingMessages(int* quitCode) {
 
 int ExecAndWait(HWND window, const std::wstring& file, const std::wstring& parameters,
                 const std::wstring& verb, int show, const std::wstring& directory) {
+    if (abandoned) return 0;
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof(info);
     info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
@@ -47,7 +54,7 @@ int ExecAndWait(HWND window, const std::wstring& file, const std::wstring& param
 
     bool quit = false;
     int quitCode = 0;
-    while (WaitForSingleObject(info.hProcess, 100) == WAIT_TIMEOUT) {
+    while (!abandoned && WaitForSingleObject(info.hProcess, 100) == WAIT_TIMEOUT) {
         int c = 0;
         if (!PumpPendingMessages(&c)) {
             quit = true;

@@ -43,8 +43,7 @@ std::wstring MenuFontFace(UINT dpi) {
     return L"Tahoma";
 }
 
-void WindowFont::Create(UINT dpi) {
-    Reset();
+void WindowFont::Recreate(UINT dpi, const std::function<void(HFONT)>& apply) {
     LOGFONTW lf{};
     lf.lfHeight = Scale(-11, dpi);
     lf.lfWeight = FW_NORMAL;
@@ -52,7 +51,10 @@ void WindowFont::Create(UINT dpi) {
     lf.lfQuality = CLEARTYPE_QUALITY;
     const std::wstring face = MenuFontFace(dpi);
     lstrcpynW(lf.lfFaceName, face.c_str(), LF_FACESIZE);
-    font_ = CreateFontIndirectW(&lf);
+    HFONT next = CreateFontIndirectW(&lf);
+    apply(next);
+    Reset();
+    font_ = next;
 }
 
 void WindowFont::Reset() {

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 namespace velnor {
@@ -29,7 +30,10 @@ public:
     WindowFont(const WindowFont&) = delete;
     WindowFont& operator=(const WindowFont&) = delete;
 
-    void Create(UINT dpi);
+    // Makes the font for the DPI and hands it to `apply`, which gives it to
+    // the controls. The old font is deleted only afterwards: until then the
+    // controls still hold it, and may draw or measure with it.
+    void Recreate(UINT dpi, const std::function<void(HFONT)>& apply);
     HFONT Get() const { return font_; }
 
 private:

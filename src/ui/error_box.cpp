@@ -12,19 +12,38 @@ void ShowErrorBox(HWND owner, const std::wstring& message) {
     MessageBoxW(parent, ErrorBoxText(message).c_str(), kApplicationTitle, MB_OK | MB_ICONSTOP);
 }
 
-bool GuardHandler(HWND owner, const std::function<void()>& handler) {
+namespace {
+
+bool showErrors = true;
+
+// Runs the handler; the text of anything it throws goes to `report`.
+bool Guard(const std::function<void()>& handler, const std::function<void(const std::wstring&)>& report) {
     try {
         handler();
         return true;
     } catch (const Error& e) {
-        ShowErrorBox(owner, e.Message());
+        report(e.Message());
     } catch (const std::bad_alloc&) {
-        ShowErrorBox(owner, L"メモリが不足しています");
+        report(L"メモリが不足しています");
     } catch (const std::exception& e) {
-        ShowErrorBox(owner, Utf8ToWide(e.what()));
+        report(Utf8ToWide(e.what()));
     }
     return false;
 }
+
+}  // namespace
+
+bool GuardHandler(HWND owner, const std::function<void()>& handler) {
+    return Guard(handler, [owner](const std::wstring& message) {
+        if (showErrors) ShowErrorBox(owner, message);
+    });
+}
+
+bool RunUnreported(const std::function<void()>& handler) {
+    return Guard(handler, [](const std::wstring&) {});
+}
+
+void StopShowingErrors() { showErrors = false; }
 
 void ShowMissingThemeBox(const std::wstring& themeName) {
     const std::wstring text = L"スタイル '" + themeName + L"' が見つかりません";

@@ -10,6 +10,20 @@ namespace {
 
 constexpr int kFirstButtonId = 1000;
 
+// A button's text with every "&" doubled. A single "&" would make the letter
+// after it a keyboard shortcut (typing it would select that button) and would
+// be hidden when the system draws the text; doubled, it is drawn and read by
+// assistive technology as one "&", and no letter is a shortcut.
+std::wstring ButtonText(const std::wstring& name) {
+    std::wstring text;
+    text.reserve(name.size());
+    for (wchar_t c : name) {
+        if (c == L'&') text += L'&';
+        text += c;
+    }
+    return text;
+}
+
 }  // namespace
 
 void TRadioGroup::Create(HWND parent, int id, std::function<void()> onClick) {
@@ -25,7 +39,21 @@ void TRadioGroup::SetItems(const std::vector<std::wstring>& items) {
     items_ = items;
     index_ = -1;
     for (size_t i = 0; i < items_.size(); ++i) buttons_.push_back(MakeButton(i));
+    MoveTabStop();
     Layout();
+}
+
+HWND TRadioGroup::TabStop() const {
+    if (buttons_.empty()) return nullptr;
+    return buttons_[static_cast<size_t>(std::max(index_, 0))];
+}
+
+void TRadioGroup::MoveTabStop() {
+    const HWND stop = TabStop();
+    for (HWND b : buttons_) {
+        const LONG_PTR style = GetWindowLongPtrW(b, GWL_STYLE);
+        SetWindowLongPtrW(b, GWL_STYLE, b == stop ? style | WS_TABSTOP : style & ~static_cast<LONG_PTR>(WS_TABSTOP));
+    }
 }
 
 void TRadioGroup::SetItemIndex(int index) {
@@ -53,14 +81,15 @@ LRESULT TRadioGroup::HandleCustomDraw(const NMCUSTOMDRAW& draw) const {
 void TRadioGroup::Check(int index) {
     for (size_t i = 0; i < buttons_.size(); ++i)
         SendMessageW(buttons_[i], BM_SETCHECK, static_cast<int>(i) == index ? BST_CHECKED : BST_UNCHECKED, 0);
+    MoveTabStop();
 }
 
 HWND TRadioGroup::MakeButton(size_t index) {
     const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(group_, GWLP_HINSTANCE));
     DWORD style = WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON;
-    // The first button opens the group and is its tab stop.
-    if (index == 0) style |= WS_GROUP | WS_TABSTOP;
-    HWND b = CreateWindowExW(0, L"BUTTON", items_[index].c_str(), style, 0, 0, 0, 0, group_,
+    // The first button opens the group; the tab stop follows the selection.
+    if (index == 0) style |= WS_GROUP;
+    HWND b = CreateWindowExW(0, L"BUTTON", ButtonText(items_[index]).c_str(), style, 0, 0, 0, 0, group_,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstButtonId + index)), instance, nullptr);
     if (font_) SendMessageW(b, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     return b;

@@ -1,6 +1,9 @@
 // One column of radio buttons with an item list and a selection, realised as
 // standard auto radio buttons in a container.
 //
+// The buttons' texts are the items with every "&" doubled: no letter of a
+// name is a keyboard shortcut, and a name shows and reads exactly as it is.
+//
 // Rules the windows rely on: removing all items selects none; replacing the
 // items never fires the click handler; selecting an item in code
 // fires it exactly when that item was not selected already; a click on the
@@ -31,6 +34,10 @@ public:
     int ItemIndex() const { return index_; }
     void SetItemIndex(int index);
 
+    // The button the tab key lands on, as in a dialog: the selected one, or
+    // the first when none is selected; null without items.
+    HWND TabStop() const;
+
     // A notification from one of the group's buttons; true when it was ours.
     bool HandleCommand(HWND control, WORD code);
     LRESULT HandleCustomDraw(const NMCUSTOMDRAW& draw) const;
@@ -41,6 +48,7 @@ public:
 private:
     HWND MakeButton(size_t index);
     void Check(int index);
+    void MoveTabStop();
 
     HWND group_ = nullptr;
     std::vector<HWND> buttons_;

@@ -115,13 +115,15 @@ void DrawRadioButton(const NMCUSTOMDRAW& d, const Theme& t, Surface surface) {
     SetBkMode(d.hdc, TRANSPARENT);
     SetTextColor(d.hdc, disabled ? Mix(t.text, t.window, 55) : t.text);
     Selected f(d.hdc, reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)));
+    // The text doubles every "&" of the name (radio_group.h): drawn with
+    // prefix processing, as the system draws it, it shows the name exactly.
     const std::wstring text = TextOf(h);
     RECT tr{circle.right + Scale(5, dpi), r.top, r.right, r.bottom};
     RECT measured = tr;
     DrawTextW(d.hdc, text.c_str(), static_cast<int>(text.size()), &measured,
-              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
+              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_HIDEPREFIX | DT_CALCRECT);
     DrawTextW(d.hdc, text.c_str(), static_cast<int>(text.size()), &tr,
-              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_HIDEPREFIX | DT_END_ELLIPSIS);
     if (focused && ShowFocus(h)) {
         const int height = measured.bottom - measured.top;
         RECT fr{tr.left - Scale(2, dpi), (r.top + r.bottom - height) / 2 - 1,

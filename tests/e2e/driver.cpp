@@ -1,6 +1,7 @@
 #include "e2e/driver.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
 #include <psapi.h>
 #include <shlobj.h>
 
@@ -39,6 +40,11 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
     return condition();
 }
 
+bool Answers(HWND h, DWORD timeoutMs) {
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutW(h, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &ignored) != 0;
+}
+
 std::wstring WindowText(HWND h) {
     DWORD_PTR len = 0;
     if (!SendMessageTimeoutW(h, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &len)) return L"<no answer>";
@@ -47,6 +53,35 @@ std::wstring WindowText(HWND h) {
     SendMessageTimeoutW(h, WM_GETTEXT, len + 1, reinterpret_cast<LPARAM>(s.data()), SMTO_ABORTIFHUNG, 5000, &got);
     s.resize(got);
     return s;
+}
+
+std::wstring ShownText(HWND h) {
+    const std::wstring raw = WindowText(h);
+    std::wstring shown;
+    for (size_t i = 0; i < raw.size(); ++i) {
+        if (raw[i] != L'&') shown += raw[i];
+        else if (i + 1 < raw.size() && raw[i + 1] == L'&') shown += raw[++i];
+    }
+    return shown;
+}
+
+std::wstring AccessibleName(HWND h) {
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    std::wstring name = L"<none>";
+    IAccessible* acc = nullptr;
+    if (SUCCEEDED(AccessibleObjectFromWindow(h, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                             reinterpret_cast<void**>(&acc))) && acc) {
+        VARIANT self;
+        VariantInit(&self);
+        self.vt = VT_I4;
+        self.lVal = CHILDID_SELF;
+        BSTR text = nullptr;
+        if (acc->get_accName(self, &text) == S_OK && text) name.assign(text, SysStringLen(text));
+        SysFreeString(text);
+        acc->Release();
+    }
+    if (SUCCEEDED(com)) CoUninitialize();
+    return name;
 }
 
 std::wstring ClassOf(HWND h) {
@@ -116,6 +151,18 @@ int CheckedRadio(HWND window) {
         if (SendMessageW(radios[i], BM_GETCHECK, 0, 0) == BST_CHECKED) return static_cast<int>(i);
     return -1;
 }
+
+namespace {
+GUITHREADINFO ThreadInfoOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+    return info;
+}
+}  // namespace
+
+HWND FocusIn(HWND window) { return ThreadInfoOf(window).hwndFocus; }
+HWND ActiveIn(HWND window) { return ThreadInfoOf(window).hwndActive; }
 
 HWND ButtonByText(HWND window, const std::wstring& text) {
     for (HWND h : Children(window))
@@ -212,6 +259,15 @@ bool SetListTick(HANDLE process, HWND list, int index, bool ticked) {
     LVITEMW item{};
     item.stateMask = LVIS_STATEIMAGEMASK;
     item.state = INDEXTOSTATEIMAGEMASK(ticked ? 2 : 1);
+    m.Write(&item, sizeof(item));
+    return SendMessageW(list, LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(m.At())) != 0;
+}
+
+bool SetListItemFocus(HANDLE process, HWND list, int index) {
+    RemoteMemory m(process, sizeof(LVITEMW));
+    LVITEMW item{};
+    item.stateMask = LVIS_FOCUSED | LVIS_SELECTED;
+    item.state = LVIS_FOCUSED | LVIS_SELECTED;
     m.Write(&item, sizeof(item));
     return SendMessageW(list, LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(m.At())) != 0;
 }
@@ -360,11 +416,11 @@ std::vector<std::wstring> ModulePaths(HANDLE process) {
 }
 
 Program::Program(const std::wstring& exe, const std::wstring& commandLine, const std::wstring& directory,
-                 int showCommand) {
+                 int showCommand, bool useShowWindow) {
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     if (showCommand >= 0) {
-        si.dwFlags = STARTF_USESHOWWINDOW;
+        si.dwFlags = useShowWindow ? STARTF_USESHOWWINDOW : 0;
         si.wShowWindow = static_cast<WORD>(showCommand);
     }
     std::wstring cl = commandLine;

@@ -16,8 +16,19 @@ std::wstring BuiltProgram(const wchar_t* name = L"velnor.exe");
 
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 15000);
 
+// Whether the window's thread answers a sent message in time: it has then
+// finished what it was doing when the message was sent and is back in a
+// message loop.
+bool Answers(HWND h, DWORD timeoutMs = 5000);
+
 std::wstring WindowText(HWND h);
 std::wstring ClassOf(HWND h);
+// A button's text as the system draws it: "&&" shows as "&", and a single
+// "&" is not drawn but underlines the next letter as its keyboard shortcut.
+std::wstring ShownText(HWND h);
+// The name assistive technology reads for a window (its accessible object's
+// name), or "<none>".
+std::wstring AccessibleName(HWND h);
 
 // Top-level windows of a process, visible or not.
 std::vector<HWND> TopWindows(DWORD pid);
@@ -29,6 +40,10 @@ std::vector<HWND> Radios(HWND window);
 std::vector<std::wstring> RadioTexts(HWND window);
 // The index of the checked radio button, or -1.
 int CheckedRadio(HWND window);
+// The window that has the keyboard focus, and the active window, in the
+// thread of `window`.
+HWND FocusIn(HWND window);
+HWND ActiveIn(HWND window);
 // The descendant push button with that caption.
 HWND ButtonByText(HWND window, const std::wstring& text);
 
@@ -36,6 +51,7 @@ HWND ButtonByText(HWND window, const std::wstring& text);
 std::vector<std::wstring> ListItems(HANDLE process, HWND list);
 std::vector<bool> ListTicks(HWND list);
 bool SetListTick(HANDLE process, HWND list, int index, bool ticked);
+bool SetListItemFocus(HANDLE process, HWND list, int index);
 
 // Clicks the tool bar button with that caption as the mouse would.
 bool ClickToolButton(HANDLE process, HWND toolbar, const std::wstring& caption);
@@ -55,9 +71,11 @@ std::vector<std::wstring> ModulePaths(HANDLE process);
 // the test; the destructor only makes sure nothing outlives the test.
 class Program {
 public:
-    // `commandLine` is the whole command line, program token included.
+    // `commandLine` is the whole command line, program token included. A
+    // `showCommand` of 0 or more goes to STARTUPINFO.wShowWindow, with
+    // STARTF_USESHOWWINDOW unless `useShowWindow` is false.
     Program(const std::wstring& exe, const std::wstring& commandLine, const std::wstring& directory,
-            int showCommand = -1);
+            int showCommand = -1, bool useShowWindow = true);
     ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;

@@ -47,6 +47,10 @@ protected:
         ASSERT_NE(list, nullptr);
     }
     Names Items() const { return ListItems(program->Process(), list); }
+    // Makes an item the focused and selected one of the tick list.
+    bool FocusListItem(int index) {
+        return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) > index && SetListItemFocus(program->Process(), list, index);
+    }
     void Tick(int index, bool ticked) { ASSERT_TRUE(SetListTick(program->Process(), list, index, ticked)); }
     // Presses a tool button and waits for the editor to close.
     bool Press(const wchar_t* caption) {
@@ -189,6 +193,68 @@ TEST_F(ListEditorTest, CancelLeavesTheFileAsItWasAndTheNextOpeningShowsItsTicks)
     // second opening listed once, and the main window never listed again.
     EXPECT_EQ(program->Close(), 0);
     EXPECT_EQ(sim->Commands().size(), before + 1);
+}
+
+// The tool bar's OK is the only OK. Enter in the tick list neither writes nor
+// closes; every other way of closing is Cancel: nothing written, no listing.
+TEST_F(ListEditorTest, OnlyTheToolBarsOkWritesEveryOtherCloseIsCancel) {
+    sim->SetState({L"profile=Home", L"profile=Work"});
+    const std::string original = " Work\n";
+    WriteFile(File(L"Disable.lst"), original);
+    program = Start();
+    main = program->MainWindow();
+    ASSERT_NE(main, nullptr);
+    const struct {
+        const char* way;
+        std::function<void(HWND editor, HWND list)> close;
+    } cases[] = {
+        {"Esc", [](HWND, HWND l) { PostMessageW(l, WM_KEYDOWN, VK_ESCAPE, 1); }},
+        {"WM_CLOSE", [](HWND e, HWND) { PostMessageW(e, WM_CLOSE, 0, 0); }},
+        {"Alt+F4", [](HWND, HWND l) { PostMessageW(l, WM_SYSKEYDOWN, VK_F4, 1 | (1 << 29)); }},
+        {"the tool bar's Cancel", [this](HWND, HWND) { ClickToolButton(program->Process(), toolbar, L"Cancel"); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.way);
+        OpenEditor();
+        Tick(0, true);
+        Tick(1, false);
+        // Enter, then a space that ticks the focused first item again: the
+        // tick shows that the keys were taken, the editor still open.
+        ASSERT_TRUE(SetListTick(program->Process(), list, 0, false));
+        const size_t before = sim->Commands().size();
+        const std::vector<HWND> radios = Radios(main);
+        ASSERT_TRUE(FocusListItem(0));
+        PostMessageW(list, WM_KEYDOWN, VK_RETURN, 1);
+        PostMessageW(list, WM_KEYUP, VK_RETURN, 1 | (3u << 30));
+        PostMessageW(list, WM_KEYDOWN, VK_SPACE, 1);
+        PostMessageW(list, WM_KEYUP, VK_SPACE, 1 | (3u << 30));
+        ASSERT_TRUE(WaitFor([&] { return ListTicks(list) == Ticks({true, false}); }, 5000));
+        EXPECT_TRUE(IsWindowVisible(editor));
+        EXPECT_EQ(HiddenFile(), original);
+        c.close(editor, list);
+        EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(editor); }, 5000));
+        EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(main) != FALSE; }, 5000));
+        EXPECT_EQ(HiddenFile(), original);
+        // A listing would have emptied the radio group before its command
+        // ran, and the window answers only once its handler waits or is done.
+        ASSERT_TRUE(Answers(main));
+        EXPECT_EQ(Radios(main), radios);
+        EXPECT_EQ(sim->Commands().size(), before);
+    }
+    EXPECT_EQ(program->Close(), 0);
+}
+
+// A name longer than any buffer the list control is read into is written
+// whole, and so hides its radio button.
+TEST_F(ListEditorTest, ALongNameIsWrittenWhole) {
+    const std::wstring name(1500, L'x');
+    sim->SetState({L"profile=Home", L"profile=" + name + L"&y"});
+    Open();
+    Tick(1, true);
+    EXPECT_TRUE(Press(L"OK"));
+    EXPECT_EQ(HiddenFile(), " " + std::string(1500, 'x') + "&y\r\n");
+    ASSERT_TRUE(WaitFor([&] { return RadioTexts(main) == Names{L" Home"}; }));
+    EXPECT_EQ(program->Close(), 0);
 }
 
 TEST_F(ListEditorTest, FirstShownCentredOverTheMainWindowThenWhereItWasLeft) {

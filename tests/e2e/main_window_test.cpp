@@ -2,6 +2,7 @@
 // buttons, silent mode, and what it keeps in "Velnor.xml".
 #include <windows.h>
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -232,6 +233,139 @@ TEST_F(MainWindowTest, ClosingWhileACommandRunsWritesTheSettingsAtOnceAndEndsAft
     EXPECT_TRUE(WaitFor([&] { return sim->Connected() == L"Home"; }));  // the waiting handler finished its work
 }
 
+// The processes a program started (and theirs), opened at once, and ended by
+// their handles when the test ends: a command that hangs must not outlive it.
+class StartedCommands {
+public:
+    explicit StartedCommands(DWORD parent) {
+        std::vector<DWORD> parents{parent};
+        for (size_t i = 0; i < parents.size(); ++i) {
+            HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+            PROCESSENTRY32W e{};
+            e.dwSize = sizeof(e);
+            for (BOOL ok = Process32FirstW(snap, &e); ok; ok = Process32NextW(snap, &e)) {
+                if (e.th32ParentProcessID != parents[i]) continue;
+                if (HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, e.th32ProcessID)) {
+                    handles_.push_back(h);
+                    parents.push_back(e.th32ProcessID);
+                }
+            }
+            CloseHandle(snap);
+        }
+    }
+    ~StartedCommands() {
+        for (HANDLE h : handles_) {
+            TerminateProcess(h, 1);
+            WaitForSingleObject(h, 5000);
+            CloseHandle(h);
+        }
+    }
+    StartedCommands(const StartedCommands&) = delete;
+    StartedCommands& operator=(const StartedCommands&) = delete;
+    size_t Count() const { return handles_.size(); }
+    // Waits until every one of these that `known` does not hold has ended.
+    bool OthersEnd(const StartedCommands& known) const {
+        for (HANDLE h : handles_) {
+            bool old = false;
+            for (HANDLE k : known.handles_) old = old || GetProcessId(k) == GetProcessId(h);
+            if (!old && WaitForSingleObject(h, 15000) != WAIT_OBJECT_0) return false;
+        }
+        return true;
+    }
+
+private:
+    std::vector<HANDLE> handles_;
+};
+
+// A command that never ends keeps the program only for the fixed grace time
+// after a close, and nothing starts after it: the settings are written at the
+// close itself.
+TEST_F(MainWindowTest, AfterACloseTheProcessEndsEvenIfItsCommandNeverDoes) {
+    const struct {
+        const wchar_t* hang;
+        const wchar_t* button;
+        Names journal;
+    } cases[] = {
+        {L"delay.connect=-1", L"接続", {L"show profile", L"show interface", L"connect  Home"}},
+        // The disconnect of 再接続 hangs: its connect half never starts.
+        {L"delay.disconnect=-1", L"再接続", {L"show profile", L"disconnect"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(WideToUtf8(c.hang));
+        DeleteFileW(sim->Journal().c_str());
+        auto p = Start();
+        HWND main = p->MainWindow();
+        ASSERT_NE(main, nullptr);
+        sim->SetState({L"profile=Home", c.hang});
+        SendMessageW(Radios(main)[0], BM_CLICK, 0, 0);
+        Click(main, c.button);
+        ASSERT_TRUE(WaitFor([&] { return Journal() == c.journal; }));
+        StartedCommands hanging(p->Pid());
+        EXPECT_GE(hanging.Count(), 1u);
+        const std::string before = ReadFile(File(L"Velnor.xml"));
+        const DWORD closed = GetTickCount();
+        PostMessageW(main, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(WaitFor([&] { return ReadFile(File(L"Velnor.xml")) != before; }, 5000));
+        EXPECT_EQ(Setting(L"SSID"), L" Home");
+        EXPECT_EQ(p->WaitExit(30000 + 30000), 0);
+        std::printf("process ended %lu ms after the close\n", GetTickCount() - closed);
+        // Whatever it started after giving up has ended and logged by now.
+        StartedCommands all(p->Pid());
+        ASSERT_TRUE(all.OthersEnd(hanging));
+        EXPECT_EQ(Journal(), c.journal);
+    }
+}
+
+// Closed while the list editor's listing runs: no error box of that listing
+// appears afterwards with no window behind it, and the process ends.
+TEST_F(MainWindowTest, AfterACloseNoErrorBoxAppearsAndTheProcessEnds) {
+    auto p = Start();
+    HWND main = p->MainWindow();
+    ASSERT_NE(main, nullptr);
+    sim->SetState({L"profile=Home", L"delay.show=2000"});
+    Click(main, L"リスト編集");
+    ASSERT_TRUE(WaitForJournal(2));
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    bool box = false;
+    WaitFor([&] {
+        box = box || FindTopWindow(p->Pid(), L"#32770") != nullptr;
+        return box || WaitForSingleObject(p->Process(), 0) == WAIT_OBJECT_0;
+    }, 20000);
+    EXPECT_FALSE(box);
+    EXPECT_EQ(p->WaitExit(0), 0);
+}
+
+// Windows ending the session never waits on a box: the settings that cannot
+// be written are not reported, and the file stays as it was.
+TEST_F(MainWindowTest, EndingTheSessionNeverWaitsOnABox) {
+    WriteFile(File(L"Velnor.xml"), "not xml at all");
+    auto p = Start();
+    HWND box = WaitForBox(*p);  // the read at start is reported as usual
+    ASSERT_NE(box, nullptr);
+    Dismiss(box);
+    HWND main = p->MainWindow();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return FindTopWindow(p->Pid(), L"#32770") == nullptr; }));
+    const struct {
+        UINT message;
+        WPARAM wParam;
+    } steps[] = {{WM_QUERYENDSESSION, 0}, {WM_ENDSESSION, TRUE}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.message);
+        DWORD_PTR result = 0;
+        EXPECT_TRUE(SendMessageTimeoutW(main, step.message, step.wParam, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000,
+                                        &result));
+        if (step.message == WM_QUERYENDSESSION) {
+            EXPECT_TRUE(result);
+        }
+        EXPECT_EQ(FindTopWindow(p->Pid(), L"#32770"), nullptr);
+    }
+    // Past the end of the session a close shows nothing either.
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(p->WaitExit(), 0);
+    EXPECT_EQ(ReadFile(File(L"Velnor.xml")), "not xml at all");
+}
+
 TEST_F(MainWindowTest, SilentModeConnectsClosesAndWrites) {
     const struct {
         const wchar_t* args;
@@ -262,6 +396,59 @@ TEST_F(MainWindowTest, SilentModeConnectsClosesAndWrites) {
             EXPECT_EQ(Journal(), Names{L"show profile"});
         }
     }
+}
+
+// The window of a silent run is never seen but as a taskbar button, and "/s"
+// runs whatever show state the launcher passed: a first show that is
+// minimised or maximised sends no WM_SHOWWINDOW, and one that the launcher
+// turns into SW_HIDE shows nothing at all.
+TEST_F(MainWindowTest, SilentModeRunsMinimisedWhateverTheLauncherAsked) {
+    for (int show = -1; show <= SW_FORCEMINIMIZE; ++show) {
+        SCOPED_TRACE(testing::Message() << "wShowWindow " << show);
+        sim->SetState({L"profile=Home", L"profile=Work", L"delay.show=400"});
+        DeleteFileW(sim->Journal().c_str());
+        WriteSettings(L"120", L"110", L"360", L"310", L" Work");
+        auto p = Start(L"/p /s", show);
+        // The window exists, hidden, while its creation handler lists.
+        HWND main = nullptr;
+        ASSERT_TRUE(WaitFor([&] { return (main = FindTopWindow(p->Pid(), L"TmainForm", false)) != nullptr; }));
+        bool seenNormal = false, seenMinimised = false;
+        const DWORD start = GetTickCount();
+        while (WaitForSingleObject(p->Process(), 1) == WAIT_TIMEOUT && GetTickCount() - start < 15000) {
+            if (IsWindowVisible(main)) (IsIconic(main) ? seenMinimised : seenNormal) = true;
+        }
+        EXPECT_EQ(p->WaitExit(), 0);
+        EXPECT_FALSE(seenNormal);
+        EXPECT_TRUE(seenMinimised);  // the taskbar button while it connected
+        EXPECT_EQ(Journal(), (Names{L"show profile", L"show interface", L"connect  Work"}));
+        EXPECT_EQ(Setting(L"Left"), L"120");
+        EXPECT_EQ(Setting(L"Width"), L"360");
+    }
+}
+
+TEST_F(MainWindowTest, ASilentRunWhoseConnectFailsStaysOpenMinimisedAndUsable) {
+    WriteSettings(L"120", L"110", L"360", L"310", L" Home");
+    // A folder where the capture file should be: every listing fails.
+    CreateDirectoryW(File(L"WiFi.log").c_str(), nullptr);
+    auto p = Start(L"/p /s");
+    HWND box = WaitForBox(*p);  // the listing of the creation handler
+    ASSERT_NE(box, nullptr);
+    Dismiss(box);
+    ASSERT_TRUE(WaitFor([&] { return FindTopWindow(p->Pid(), L"#32770") == nullptr; }));
+    box = WaitForBox(*p);  // the interface listing of Connect
+    ASSERT_NE(box, nullptr);
+    Dismiss(box);
+    HWND main = FindTopWindow(p->Pid(), L"TmainForm", false);
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(Answers(main));  // FormShow is over and the window still there
+    EXPECT_TRUE(IsWindowVisible(main));
+    EXPECT_TRUE(IsIconic(main));
+    // (cmd.exe cannot redirect into a folder, so no listing reached netsh.)
+    Click(main, L"切断");
+    ASSERT_TRUE(WaitForJournal(1));
+    EXPECT_EQ(Journal(), Names{L"disconnect"});
+    EXPECT_EQ(p->Close(), 0);
+    EXPECT_EQ(Setting(L"Left"), L"120");
 }
 
 TEST_F(MainWindowTest, SilentModeWithNoChoiceOnlyListsAndStillWritesTheSettings) {
@@ -314,6 +501,96 @@ TEST_F(MainWindowTest, StoredSizesBelowTheMinimumAndPositionsOffEveryMonitorAreC
     EXPECT_EQ(Setting(L"Left"), std::to_wstring(r.left));
 }
 
+// In " AT&T" the "&" is a character: typing "t" (or Alt+T) with " Home"
+// selected changes nothing, and a screen reader reads the name as it is.
+TEST_F(MainWindowTest, AnAmpersandInANameIsACharacterNotAShortcut) {
+    sim->SetState({L"profile=Home", L"profile=AT&T", L"profile=R&&D"});
+    auto p = Start();
+    HWND main = p->MainWindow();
+    ASSERT_NE(main, nullptr);
+    ASSERT_EQ(Radios(main).size(), 3u);
+    EXPECT_EQ(AccessibleName(Radios(main)[1]), L" AT&T");
+    // (Wine's screen-reader support drops only the first "&" of a name, where
+    // Windows reads "&&" as "&": the shown text stands in for it here.)
+    EXPECT_EQ(ShownText(Radios(main)[2]), L" R&&D");
+    HWND home = Radios(main)[0];
+    SendMessageW(home, BM_CLICK, 0, 0);
+    for (const wchar_t key : {L't', L'T', L'r', L'd'}) {
+        PostMessageW(home, WM_CHAR, key, 1);
+        PostMessageW(home, WM_SYSCHAR, key, 1 | (1 << 29));  // with Alt
+    }
+    // The close is queued after the keys: the name it writes is the choice
+    // they left.
+    EXPECT_EQ(p->Close(), 0);
+    EXPECT_EQ(Setting(L"SSID"), L" Home");
+}
+
+// As in a dialog: at start the selected radio button has the focus, or the
+// first tab stop when none is selected.
+TEST_F(MainWindowTest, AtStartTheSelectedRadioButtonOrTheFirstTabStopHasTheFocus) {
+    const struct {
+        std::vector<std::wstring> profiles;
+        const wchar_t* stored;
+        int radio;  // -1: the button 接続
+    } cases[] = {
+        {{L"profile=Home", L"profile=Work", L"profile=Cafe"}, L" Work", 1},
+        {{L"profile=Home", L"profile=Work"}, L" Gone", 0},
+        {{}, L" Home", -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(WideToUtf8(c.stored));
+        sim->SetState(c.profiles);
+        WriteSettings(L"100", L"100", L"350", L"300", c.stored);
+        auto p = Start();
+        HWND main = p->MainWindow();
+        ASSERT_NE(main, nullptr);
+        const HWND expected = c.radio >= 0 ? Radios(main)[static_cast<size_t>(c.radio)] : ButtonByText(main, L"接続");
+        EXPECT_TRUE(WaitFor([&] { return FocusIn(main) == expected; }, 5000));
+        EXPECT_EQ(p->Close(), 0);
+    }
+}
+
+// The focused control survives a switch to another window and back, and the
+// list editor's opening and closing.
+TEST_F(MainWindowTest, TheFocusedControlIsGivenBackOnActivation) {
+    sim->SetState({L"profile=Home", L"profile=Work"});
+    auto p = Start();
+    HWND main = p->MainWindow();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return FocusIn(main) == Radios(main)[0]; }, 5000));
+    // Tab twice: 接続, then 切断.
+    for (int i = 0; i < 2; ++i) {
+        const HWND from = FocusIn(main);
+        PostMessageW(from, WM_KEYDOWN, VK_TAB, 1);
+        PostMessageW(from, WM_KEYUP, VK_TAB, 1 | (3u << 30));
+        ASSERT_TRUE(WaitFor([&] { return FocusIn(main) != from; }, 5000));
+    }
+    const HWND disconnect = ButtonByText(main, L"切断");
+    ASSERT_EQ(FocusIn(main), disconnect);
+
+    // Another window comes to the front, as with Alt+Tab, and then it again.
+    HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE | WS_CAPTION, 500, 500, 200, 100,
+                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(other, nullptr);
+    SetForegroundWindow(other);
+    EXPECT_TRUE(WaitFor([&] { return ActiveIn(main) != main; }, 5000));
+    SetForegroundWindow(main);
+    EXPECT_TRUE(WaitFor([&] { return ActiveIn(main) == main; }, 5000));
+    EXPECT_TRUE(WaitFor([&] { return FocusIn(main) == disconnect; }, 5000));
+    DestroyWindow(other);
+
+    // The list editor opened from its button and closed: the focus is back
+    // on the button.
+    const HWND list = ButtonByText(main, L"リスト編集");
+    PostMessageW(list, BM_CLICK, 0, 0);
+    HWND editor = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (editor = FindTopWindow(p->Pid(), L"TListForm")) != nullptr; }));
+    PostMessageW(editor, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(editor); }));
+    EXPECT_TRUE(WaitFor([&] { return FocusIn(main) == list; }, 5000));
+    EXPECT_EQ(p->Close(), 0);
+}
+
 TEST_F(MainWindowTest, ANameWithMarkupCharactersRoundTrips) {
     const std::wstring name = L"a&<b>\"c' & d";
     sim->SetState({L"profile=Home", L"profile=" + name});
@@ -328,7 +605,7 @@ TEST_F(MainWindowTest, ANameWithMarkupCharactersRoundTrips) {
     HWND main = p->MainWindow();
     ASSERT_NE(main, nullptr);
     EXPECT_EQ(CheckedRadio(main), 1);
-    EXPECT_EQ(WindowText(Radios(main)[1]), L" " + name);
+    EXPECT_EQ(ShownText(Radios(main)[1]), L" " + name);
     EXPECT_EQ(p->Close(), 0);
 }
 
@@ -553,6 +830,78 @@ TEST_F(LookTest, TheSkyThemePaintsTheWindow) {
         return r;
     }();
     EXPECT_EQ(PixelAt(main, list.left + 10, list.bottom + 20), RGB(0xFF, 0xFF, 0xFF));
+    EXPECT_EQ(p->Close(), 0);
+}
+
+// The rightmost column of a window's client area that holds anything but the
+// colour of its right edge, from one copy of the screen.
+int RightmostInk(HWND window) {
+    RECT rc;
+    GetClientRect(window, &rc);
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), rc.right, -rc.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, dib);
+    BitBlt(memory, 0, 0, rc.right, rc.bottom, screen, origin.x, origin.y, SRCCOPY);
+    const auto* pixels = static_cast<const DWORD*>(bits);
+    const DWORD back = pixels[rc.bottom / 2 * rc.right + rc.right - 1];
+    int right = -1;
+    for (int x = rc.right - 1; x >= 0 && right < 0; --x)
+        for (int y = 0; y < rc.bottom; ++y)
+            if (pixels[y * rc.right + x] != back) {
+                right = x;
+                break;
+            }
+    SelectObject(memory, old);
+    DeleteObject(dib);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return right;
+}
+
+// The width of a text in the window font (the menu font's face, 8 points).
+int TextWidth(const std::wstring& text) {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+    LOGFONTW lf{};
+    lf.lfHeight = -11;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynW(lf.lfFaceName, metrics.lfMenuFont.lfFaceName, LF_FACESIZE);
+    HFONT font = CreateFontIndirectW(&lf);
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    DeleteObject(font);
+    return size.cx;
+}
+
+// A name with four "&" is drawn with four, not eight (its text doubles each)
+// nor none: the ink of the button ends where the name ends.
+TEST_F(LookTest, ANameWithAmpersandsIsDrawnAsItIs) {
+    const std::wstring name = L"A&&&&B";
+    sim->SetState({L"profile=Home", L"profile=" + name});
+    auto p = Start();
+    HWND main = p->MainWindow();
+    ASSERT_NE(main, nullptr);
+    HWND radio = Radios(main)[1];  // not the focused one: no focus frame
+    RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    ASSERT_TRUE(Answers(main));
+    const int textLeft = 1 + 13 + 5;  // after the circle, at 96 DPI
+    const int ink = RightmostInk(radio);
+    const int asIs = textLeft + TextWidth(L" " + name);
+    for (const wchar_t* wrong : {L" A&&&&&&&&B", L" AB", L" A&&B"}) {
+        SCOPED_TRACE(WideToUtf8(wrong));
+        EXPECT_LT(std::abs(ink - asIs), std::abs(ink - (textLeft + TextWidth(wrong))));
+    }
     EXPECT_EQ(p->Close(), 0);
 }
 

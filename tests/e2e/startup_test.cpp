@@ -115,23 +115,32 @@ TEST_F(StartupTest, TheManifestIsInEffect) {
     EXPECT_EQ(p.Close(), 0);
 }
 
-TEST_F(StartupTest, TheFirstShowHonoursMaximisedAndMinimisedWithoutActivation) {
-    const struct {
+// Every show state a launcher can pass, with and without the flag that makes
+// Windows use it: maximised and "minimised without activation" are honoured,
+// everything else ends visible and normal. Windows applies the launcher's
+// state to the first ShowWindow of the process, so a program that trusts its
+// first call ends hidden (SW_HIDE) or minimised there; the final state is what
+// counts, whatever the first call did.
+TEST_F(StartupTest, TheFirstShowEndsInTheStateTheLauncherAskedForOrNormal) {
+    struct Case {
         int show;
+        bool flag;
         bool zoomed;
         bool iconic;
-    } cases[] = {
-        {SW_SHOWMAXIMIZED, true, false},
-        {SW_SHOWMINNOACTIVE, false, true},
-        {SW_SHOWNORMAL, false, false},
-        {SW_SHOWNOACTIVATE, false, false},
-        {SW_SHOWMINIMIZED, false, false},  // any other state just shows the window
     };
+    std::vector<Case> cases;
+    for (int show = SW_HIDE; show <= SW_FORCEMINIMIZE; ++show) {
+        cases.push_back({show, true, show == SW_SHOWMAXIMIZED, show == SW_SHOWMINNOACTIVE});
+        cases.push_back({show, false, false, false});  // without the flag wShowWindow means nothing
+    }
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.show);
-        Program p(exe, L"\"" + exe + L"\" /p", work, c.show);
+        SCOPED_TRACE(testing::Message() << "wShowWindow " << c.show << (c.flag ? " with" : " without")
+                                        << " STARTF_USESHOWWINDOW");
+        Program p(exe, L"\"" + exe + L"\" /p", work, c.show, c.flag);
         HWND main = p.MainWindow();
-        ASSERT_NE(main, nullptr);
+        ASSERT_NE(main, nullptr) << "never visible";
+        ASSERT_TRUE(Answers(main));  // the first show is over
+        EXPECT_TRUE(IsWindowVisible(main));
         EXPECT_EQ(IsZoomed(main) != FALSE, c.zoomed);
         EXPECT_EQ(IsIconic(main) != FALSE, c.iconic);
         EXPECT_EQ(p.Close(), 0);
