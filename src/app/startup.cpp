@@ -152,6 +152,10 @@ int RunVelnor(HINSTANCE instance) {
     start.icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_VELNOR), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
     start.smallIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_VELNOR), IMAGE_ICON,
                                                     GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    start.editor.showModal = [] { return ListForm && ListForm->ShowModal() == kModalOk; };
+    start.editor.cancel = [] {
+        if (ListForm) ListForm->CancelModal();
+    };
     static auto main = std::make_unique<TmainForm>();
     mainForm = main.get();
     mainForm->Create(instance, start);

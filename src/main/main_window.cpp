@@ -18,15 +18,14 @@
 
 #include <commctrl.h>
 
-#include "list/list_window.h"
 #include "main/profile_list.h"
 #include "main/window_settings.h"
 #include "main/window_settings_win32.h"
 #include "orvo/data_folder.h"
 #include "orvo/exec_and_wait.h"
+#include "orvo/placement_win32.h"
 #include "platform/files.h"
 #include "platform/locale_settings.h"
-#include "orvo/placement_win32.h"
 #include "ui/container.h"
 #include "ui/error_box.h"
 #include "ui/theme_paint.h"
@@ -75,6 +74,7 @@ TmainForm::BusyScope::~BusyScope() {
 
 void TmainForm::Create(HINSTANCE instance, const MainWindowStart& start) {
     silent_ = start.silent;
+    editor_ = start.editor;
     RegisterWindowClass(instance, kClassName, WindowProc, start.icon, start.smallIcon);
     CreateWindowExW(kExStyle, kClassName, kApplicationTitle, kStyle, CW_USEDEFAULT, CW_USEDEFAULT, kMainMinWidth,
                     kMainMinHeight, nullptr, nullptr, instance, this);
@@ -166,7 +166,7 @@ void TmainForm::RequestClose() {
     // The user has closed: an error of a handler that finishes later has no
     // window to belong to.
     StopShowingErrors();
-    if (ListForm) ListForm->CancelModal();
+    if (editor_.cancel) editor_.cancel();
     if (busy_ > 0) {
         // A handler is waiting for a command: it finishes first, out of
         // sight, but a command that never ends must not keep the process.
@@ -218,7 +218,7 @@ void TmainForm::ReConnect() {
 
 void TmainForm::BtnListClick() {
     BusyScope busy(*this);
-    if (ListForm && ListForm->ShowModal() == kModalOk && !closing_) LoadList();
+    if (editor_.showModal && editor_.showModal() && !closing_) LoadList();
 }
 
 HWND TmainForm::DefaultFocus() const {

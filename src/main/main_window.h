@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "main/line_buffer.h"
@@ -15,17 +16,27 @@
 
 namespace velnor {
 
-// What start-up hands the main window: the parsed silent switch and the
-// program's icons.
 // How long a close waits for a running command before the program ends all
 // the same: long enough for a slow connect to finish and the next step of its
 // handler to run.
 inline constexpr UINT kCloseGraceMs = 30000;
 
+// The list editor as the main window sees it. Start-up joins the two, so that
+// the editor, which reads this window's fields, stays the one above.
+struct ListEditorLink {
+    // Shows the editor modally; true when it closed with OK.
+    std::function<bool()> showModal;
+    // Ends a running showModal as Cancel.
+    std::function<void()> cancel;
+};
+
+// What start-up hands the main window: the parsed silent switch, the
+// program's icons and the way to the list editor.
 struct MainWindowStart {
     bool silent = false;
     HICON icon = nullptr;
     HICON smallIcon = nullptr;
+    ListEditorLink editor;
 };
 
 class TmainForm : public BaseWindow<TmainForm> {
@@ -101,6 +112,7 @@ private:
     int busy_ = 0;
     bool closing_ = false;
     bool silent_ = false;
+    ListEditorLink editor_;
 };
 
 // The one main window; assigned before its creation handler runs.

@@ -14,7 +14,13 @@ namespace velnor::e2e {
 std::wstring TestExeFolder();
 std::wstring BuiltProgram(const wchar_t* name = L"velnor.exe");
 
-bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 15000);
+// How long a test waits for a sign that something happened before it calls
+// it a failure. Generous, because the verdict never depends on it: a passing
+// test returns at the sign, and only a failing one waits this long. Shared
+// machines can be slow to start a Wine process.
+inline constexpr DWORD kPatienceMs = 30000;
+
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = kPatienceMs);
 
 // Whether the window's thread answers a sent message in time: it has then
 // finished what it was doing when the message was sent and is back in a
@@ -86,14 +92,14 @@ public:
 
     // The visible main window, or null when none appeared in time (or the
     // process ended first).
-    HWND MainWindow(DWORD timeoutMs = 15000);
+    HWND MainWindow(DWORD timeoutMs = kPatienceMs);
     // Waits for the process to end; returns its exit code, or -1 on time-out.
-    long WaitExit(DWORD timeoutMs = 15000);
+    long WaitExit(DWORD timeoutMs = kPatienceMs);
     // Asks the main window to close and waits for the exit code.
-    long Close(DWORD timeoutMs = 15000);
+    long Close(DWORD timeoutMs = kPatienceMs);
     // Whether a visible top-level window of the process was ever seen while
     // waiting for the exit.
-    bool ShowedAWindowBeforeExit(DWORD timeoutMs = 15000);
+    bool ShowedAWindowBeforeExit(DWORD timeoutMs = kPatienceMs);
 
 private:
     PROCESS_INFORMATION pi_{};

@@ -220,7 +220,7 @@ TEST_F(FaultTest, OfTwentyCopiesStartedAtTheSameInstantExactlyOneRuns) {
         if (&pi != survivor && FindTopWindow(pi.dwProcessId, L"TmainForm", false)) ++windows;
     EXPECT_EQ(windows, 0);
     PostMessageW(main, WM_CLOSE, 0, 0);
-    EXPECT_EQ(WaitForSingleObject(survivor->hProcess, 15000), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(survivor->hProcess, kPatienceMs), WAIT_OBJECT_0);
     for (auto& pi : copies.all()) {
         DWORD code = 99;
         GetExitCodeProcess(pi.hProcess, &code);

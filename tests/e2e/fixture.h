@@ -34,7 +34,7 @@ protected:
     // "connect <name as received>", "disconnect".
     std::vector<std::wstring> Journal() const;
     // Waits until the journal holds at least `count` commands.
-    bool WaitForJournal(size_t count, DWORD timeoutMs = 15000) const;
+    bool WaitForJournal(size_t count, DWORD timeoutMs = kPatienceMs) const;
 
     std::wstring work, app, exe;
     std::unique_ptr<test::NetshSim> sim;

@@ -42,7 +42,7 @@ protected:
         PostMessageW(b, BM_CLICK, 0, 0);
     }
     // The box the program shows for an error, or null.
-    HWND WaitForBox(const Program& p, DWORD timeoutMs = 15000) {
+    HWND WaitForBox(const Program& p, DWORD timeoutMs = kPatienceMs) {
         HWND box = nullptr;
         WaitFor([&] { return (box = FindTopWindow(p.Pid(), L"#32770")) != nullptr; }, timeoutMs);
         return box;

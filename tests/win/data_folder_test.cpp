@@ -160,7 +160,9 @@ TEST(AnsiCodePage, NamedCodePagesConvertExactlyOrNotAtAll) {
         {20127, "", L"é"},
     };
     for (const Case& c : refused) {
-        if (!c.bytes.empty()) EXPECT_FALSE(CodePageToWide(c.codePage, c.bytes)) << c.codePage;
+        if (!c.bytes.empty()) {
+            EXPECT_FALSE(CodePageToWide(c.codePage, c.bytes)) << c.codePage;
+        }
         EXPECT_FALSE(WideToCodePage(c.codePage, c.text)) << c.codePage;
     }
     EXPECT_FALSE(CodePageAvailable(0)) << "the ANSI code page is not a named one";
