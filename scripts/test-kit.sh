@@ -10,18 +10,8 @@ cd "$top"
 
 work=$top/build/kit-test
 mkdir -p "$work"
-passed=0 failed=0
-ok() { passed=$((passed + 1)); echo "ok   $1"; }
-bad() { failed=$((failed + 1)); echo "FAIL $1"; }
-check() { local name=$1; shift; if "$@"; then ok "$name"; else bad "$name"; fi; }
-finish() { echo "$passed passed, $failed failed"; [ "$failed" = 0 ]; exit; }
-
-if ! bash scripts/dist.sh >"$work/dist.log" 2>&1; then
-  tail -20 "$work/dist.log"
-  bad "make dist (log: $work/dist.log)"
-  finish
-fi
-version=$(sed -n 's/^project(Velnor VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+. scripts/checks.sh
+checks_build_release "$work/dist.log"
 kitzip=$top/build/dist/velnor-$version-wintest.zip
 
 zip_holds_the_kit() {

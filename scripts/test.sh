@@ -71,31 +71,29 @@ kill "$watcher" 2>/dev/null; wait "$watcher" 2>/dev/null
 velnor_wine_stop
 echo "screenshots: $shots"
 
+# Adds the closing "N passed, N failed" line of a scripted check; a script
+# that failed without counting a failure, or printed no such line, counts as
+# one failure.
+scripted() {
+  local name=$1 script=$2 log=$results/$1.log rc last
+  bash "$script" | tee "$log"
+  rc=${PIPESTATUS[0]}
+  last=$(tail -n 1 "$log")
+  if [[ $last =~ ^([0-9]+)\ passed,\ ([0-9]+)\ failed ]]; then
+    passed=$((passed + BASH_REMATCH[1]))
+    failed=$((failed + BASH_REMATCH[2]))
+    if [ "$rc" != 0 ] && [ "${BASH_REMATCH[2]}" = 0 ]; then failed=$((failed + 1)); fi
+  else
+    echo "test: $script printed no summary" >&2
+    failed=$((failed + 1))
+  fi
+}
+
 echo "== installer round trip under Wine"
-bash scripts/test-installer.sh | tee "$results/installer.log"
-rc=${PIPESTATUS[0]}
-last=$(tail -n 1 "$results/installer.log")
-if [[ $last =~ ^([0-9]+)\ passed,\ ([0-9]+)\ failed ]]; then
-  passed=$((passed + BASH_REMATCH[1]))
-  failed=$((failed + BASH_REMATCH[2]))
-  if [ "$rc" != 0 ] && [ "${BASH_REMATCH[2]}" = 0 ]; then failed=$((failed + 1)); fi
-else
-  echo "test: the installer test printed no summary" >&2
-  failed=$((failed + 1))
-fi
+scripted installer scripts/test-installer.sh
 
 echo "== the Windows test kit under Wine"
-bash scripts/test-kit.sh | tee "$results/kit.log"
-rc=${PIPESTATUS[0]}
-last=$(tail -n 1 "$results/kit.log")
-if [[ $last =~ ^([0-9]+)\ passed,\ ([0-9]+)\ failed ]]; then
-  passed=$((passed + BASH_REMATCH[1]))
-  failed=$((failed + BASH_REMATCH[2]))
-  if [ "$rc" != 0 ] && [ "${BASH_REMATCH[2]}" = 0 ]; then failed=$((failed + 1)); fi
-else
-  echo "test: the kit test printed no summary" >&2
-  failed=$((failed + 1))
-fi
+scripted kit scripts/test-kit.sh
 
 echo "$passed passed, $failed failed"
 [ "$failed" = 0 ]

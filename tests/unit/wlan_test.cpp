@@ -178,8 +178,9 @@ TEST_F(WlanTest, ConnectRunsOnlyWhenNoInterfaceIsConnected) {
         EXPECT_EQ(service.journal, c.expected);
         EXPECT_FALSE(Exists(capture));
         // The name goes out exactly as parsed, its leading space included.
-        if (c.expected.back() == "connect")
+        if (c.expected.back() == "connect") {
             EXPECT_EQ(service.commands.back(), (Command{L"netsh.exe", L"wlan connect name= Home"}));
+        }
     }
 }
 
