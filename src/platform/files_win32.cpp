@@ -85,9 +85,19 @@ DWORD RenameOver(HANDLE file, const std::wstring& target) {
     info->RootDirectory = nullptr;
     info->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
     std::memcpy(info->FileName, target.c_str(), (target.size() + 1) * sizeof(wchar_t));
-    if (SetFileInformationByHandle(file, FileRenameInfo, info, static_cast<DWORD>(buffer.size())))
-        return ERROR_SUCCESS;
-    return GetLastError();
+    // A target that someone holds open without FILE_SHARE_DELETE cannot be
+    // replaced until they let go; virus scanners, the indexer and backup
+    // tools do that for moments at a time. Such a refusal is tried again for
+    // a while before it counts. (A read-only target never gets here.)
+    constexpr int kTries = 40;
+    constexpr DWORD kPauseMs = 50;
+    for (int attempt = 1;; ++attempt) {
+        if (SetFileInformationByHandle(file, FileRenameInfo, info, static_cast<DWORD>(buffer.size())))
+            return ERROR_SUCCESS;
+        const DWORD code = GetLastError();
+        if ((code != ERROR_SHARING_VIOLATION && code != ERROR_ACCESS_DENIED) || attempt == kTries) return code;
+        Sleep(kPauseMs);
+    }
 }
 
 [[noreturn]] void RaiseCreate(const std::wstring& path, DWORD code) {

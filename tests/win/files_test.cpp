@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include <filesystem>
 
 #include "main/line_buffer.h"
@@ -64,6 +66,43 @@ TEST(ReadFileBytes, DeniesOtherWritersButNotOtherReaders) {
     ASSERT_NE(reader, INVALID_HANDLE_VALUE);
     EXPECT_EQ(ReadFileBytes(path), "hidden");
     CloseHandle(reader);
+}
+
+// Someone reading the target without FILE_SHARE_DELETE (a scanner, an
+// indexer) blocks the replace for as long as they hold it. A short hold is
+// waited out; one that lasts fails with the create error, the old file and no
+// temporary file left.
+TEST(WriteFileAtomic, WaitsOutAReaderThatBlocksTheReplaceForAMoment) {
+    const struct {
+        const char* what;
+        int holdMs;  // -1: for the whole write
+        bool written;
+    } cases[] = {{"a moment", 300, true}, {"throughout", -1, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TempDir dir;
+        const std::wstring path = dir.File(L"Velnor.xml");
+        test::WriteBytes(path, "old");
+        HANDLE reader = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+        std::thread letGo;
+        if (c.holdMs >= 0) letGo = std::thread([&] {
+            Sleep(static_cast<DWORD>(c.holdMs));
+            CloseHandle(reader);
+        });
+        bool threw = false;
+        try {
+            WriteFileAtomic(path, "new");
+        } catch (const EFCreateError&) {
+            threw = true;
+        }
+        if (letGo.joinable()) letGo.join();
+        else CloseHandle(reader);
+        EXPECT_EQ(threw, !c.written);
+        EXPECT_EQ(test::ReadBytes(path), c.written ? "new" : "old");
+        EXPECT_FALSE(test::Exists(path + L".tmp"));
+    }
 }
 
 TEST(WriteFileAtomic, RefusesAReadOnlyFileWithTheCreateErrorAndLeavesNoTrace) {
