@@ -34,12 +34,24 @@ protected:
         auto p = Start();
         HWND main = p->MainWindow();
         ASSERT_NE(main, nullptr);
+        ASSERT_GT(Radios(main).size(), static_cast<size_t>(index));
         SendMessageW(Radios(main)[static_cast<size_t>(index)], BM_CLICK, 0, 0);
         ASSERT_EQ(p->Close(), 0);
     }
     static void Kill(Program& p) {
         TerminateProcess(p.Process(), 9);
-        WaitForSingleObject(p.Process(), 10000);
+        WaitForSingleObject(p.Process(), kPatienceMs);
+        // Wine hands a freed process id to the next process at once, and the
+        // windows of a killed one can outlive it for a moment: the next start
+        // must not find them under its own id.
+        WaitFor([&] { return TopWindows(p.Pid()).empty(); });
+        // Nor may it meet the killed copy's single-instance guard, which Wine
+        // can release a moment after the process has ended.
+        WaitFor([] {
+            HANDLE guard = OpenMutexW(SYNCHRONIZE, FALSE, L"Velnor/Orvo Project");
+            if (guard) CloseHandle(guard);
+            return guard == nullptr;
+        });
     }
 };
 
@@ -138,9 +150,22 @@ TEST_F(FaultTest, KilledAtRandomMomentsOfACloseTheSettingsAreOldOrNewNeverPartia
         }
         wchar_t boxText[512] = {};
         if (box) GetDlgItemTextW(box, 0xFFFF, boxText, 512);
+        DWORD exitCode = 0;
+        GetExitCodeProcess(p->Process(), &exitCode);
+        HANDLE guard = OpenMutexW(SYNCHRONIZE, FALSE, L"Velnor/Orvo Project");
+        if (guard) CloseHandle(guard);
         ASSERT_NE(main, nullptr) << "trial " << trial << ", running "
-                                 << (WaitForSingleObject(p->Process(), 0) == WAIT_TIMEOUT) << ", box '"
+                                 << (WaitForSingleObject(p->Process(), 0) == WAIT_TIMEOUT) << ", exit code "
+                                 << exitCode << ", guard held " << (guard != nullptr) << ", box '"
                                  << WideToUtf8(boxText) << "', settings '" << before << "'";
+        // Both names must be listed; otherwise say what the program shows
+        // instead of reaching past the end of the list.
+        WaitFor([&] { return Radios(main).size() == 2 || FindTopWindow(p->Pid(), L"#32770"); }, 5000);
+        if (HWND late = FindTopWindow(p->Pid(), L"#32770")) GetDlgItemTextW(late, 0xFFFF, boxText, 512);
+        ASSERT_EQ(Radios(main).size(), 2u) << "trial " << trial << ", box '" << WideToUtf8(boxText) << "', settings '"
+                                           << before << "', now '" << ReadFile(File(L"Velnor.xml")) << "', journal '"
+                                           << WideToUtf8(Journal().empty() ? L"" : Journal().back()) << "' of "
+                                           << Journal().size();
         SendMessageW(Radios(main)[wasHome ? 1 : 0], BM_CLICK, 0, 0);
         // The close takes a few milliseconds: kill somewhere inside it.
         const double delay = std::uniform_real_distribution<double>(0.0, 6.0)(random);
