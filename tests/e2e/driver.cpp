@@ -45,6 +45,12 @@ bool Answers(HWND h, DWORD timeoutMs) {
     return SendMessageTimeoutW(h, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &ignored) != 0;
 }
 
+bool GuardHeld() {
+    HANDLE guard = OpenMutexW(SYNCHRONIZE, FALSE, L"Velnor/Orvo Project");
+    if (guard) CloseHandle(guard);
+    return guard != nullptr;
+}
+
 std::wstring WindowText(HWND h) {
     DWORD_PTR len = 0;
     if (!SendMessageTimeoutW(h, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &len)) return L"<no answer>";

@@ -27,6 +27,9 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = kPatience
 // message loop.
 bool Answers(HWND h, DWORD timeoutMs = 5000);
 
+// Whether some copy of the program holds its single-instance guard.
+bool GuardHeld();
+
 std::wstring WindowText(HWND h);
 std::wstring ClassOf(HWND h);
 // A button's text as the system draws it: "&&" shows as "&", and a single

@@ -47,11 +47,7 @@ protected:
         WaitFor([&] { return TopWindows(p.Pid()).empty(); });
         // Nor may it meet the killed copy's single-instance guard, which Wine
         // can release a moment after the process has ended.
-        WaitFor([] {
-            HANDLE guard = OpenMutexW(SYNCHRONIZE, FALSE, L"Velnor/Orvo Project");
-            if (guard) CloseHandle(guard);
-            return guard == nullptr;
-        });
+        WaitFor([] { return !GuardHeld(); });
     }
 };
 
@@ -152,11 +148,9 @@ TEST_F(FaultTest, KilledAtRandomMomentsOfACloseTheSettingsAreOldOrNewNeverPartia
         if (box) GetDlgItemTextW(box, 0xFFFF, boxText, 512);
         DWORD exitCode = 0;
         GetExitCodeProcess(p->Process(), &exitCode);
-        HANDLE guard = OpenMutexW(SYNCHRONIZE, FALSE, L"Velnor/Orvo Project");
-        if (guard) CloseHandle(guard);
         ASSERT_NE(main, nullptr) << "trial " << trial << ", running "
                                  << (WaitForSingleObject(p->Process(), 0) == WAIT_TIMEOUT) << ", exit code "
-                                 << exitCode << ", guard held " << (guard != nullptr) << ", box '"
+                                 << exitCode << ", guard held " << GuardHeld() << ", box '"
                                  << WideToUtf8(boxText) << "', settings '" << before << "'";
         // Both names must be listed; otherwise say what the program shows
         // instead of reaching past the end of the list.

@@ -21,11 +21,7 @@ void AppTest::SetUp() {
     ASSERT_TRUE(CopyFileW(BuiltProgram().c_str(), exe.c_str(), FALSE)) << "velnor.exe not built";
     // A copy that an earlier test ended may hold the single-instance guard a
     // moment longer under Wine; a copy started now would end silently.
-    const bool guardFree = WaitFor([] {
-        HANDLE guard = OpenMutexW(SYNCHRONIZE, FALSE, L"Velnor/Orvo Project");
-        if (guard) CloseHandle(guard);
-        return guard == nullptr;
-    });
+    const bool guardFree = WaitFor([] { return !GuardHeld(); });
     ASSERT_TRUE(guardFree) << "a copy of the program from before this test still holds the guard";
     sim = std::make_unique<test::NetshSim>(work + L"\\sim");
     sim->SetState({L"profile=Home"});
