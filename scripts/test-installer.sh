@@ -35,6 +35,16 @@ exe_stripped_static() {
   ! grep -qiE 'libstdc|libgcc|winpthread|pugixml' <<<"$dlls"
 }
 check "the shipped velnor.exe is stripped and needs no MinGW runtime DLLs" exe_stripped_static
+# Link-time optimisation keeps the program small; the README states its size
+# as the build gives it, to the nearest 10 KB.
+exe_size_as_stated() {
+  local size stated
+  size=$(stat -c %s "$dist/stage/velnor.exe")
+  stated=$(sed -n 's/.*C++20 on the plain Win32 API, about \([0-9]*\) KB.*/\1/p' README.md)
+  echo "  velnor.exe: $size bytes; the README says about ${stated:-?} KB"
+  [ "$size" -le 700000 ] && [ -n "$stated" ] && [ $(((size + 5120) / 10240 * 10)) = "$stated" ]
+}
+check "the shipped velnor.exe is at most 700,000 bytes, and the README gives its size" exe_size_as_stated
 # The test builds can be pointed at another system folder through the
 # environment; the shipped program must carry no trace of that switch: not its
 # name (in either string form) and no import that reads the environment. The

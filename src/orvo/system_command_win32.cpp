@@ -5,7 +5,10 @@ namespace velnor {
 
 void RunSystemCommand(const Command& command) {
     const std::wstring folder = SystemFolder();
-    ExecAndWait(nullptr, folder + L"\\" + command.file, command.parameters, L"", SW_HIDE, folder);
+    std::wstring file = folder;
+    file += L'\\';
+    file += command.file;
+    ExecAndWait(nullptr, file, command.parameters, std::wstring(), SW_HIDE, folder);
 }
 
 }  // namespace velnor
