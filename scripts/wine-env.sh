@@ -7,7 +7,7 @@
 # What the throw-away prefix holds beyond what wineboot makes. Bump the
 # revision when it changes: a prefix made before gets the new settings on its
 # next use instead of being made again.
-VELNOR_PREFIX_REVISION=2
+VELNOR_PREFIX_REVISION=3
 velnor_prefix_settings() {
   local reg=$1 fonts=/usr/share/wine/fonts face
   # Wine's own fonts (Marlett draws the caption buttons, Tahoma and others)
@@ -18,11 +18,15 @@ velnor_prefix_settings() {
   fi
   cp -f "$fonts"/* "$WINEPREFIX/drive_c/windows/Fonts/" || return 1
   # Unmanaged X11 windows: without a window manager every hide or destroy of a
-  # managed window stalls for two seconds. The Japanese UI faces come out in
-  # the proportional IPA P Gothic, as a Japanese Windows shows its UI, instead
-  # of falling back to a monospaced Gothic.
+  # managed window stalls for two seconds. No debugger for a crash: Wine's
+  # default starts winedbg, whose crash dialog waits for a click that never
+  # comes, so a crashed test would hang its whole layer; with an empty
+  # debugger the crashed process ends at once, as a failure. The Japanese UI
+  # faces come out in the proportional IPA P Gothic, as a Japanese Windows
+  # shows its UI, instead of falling back to a monospaced Gothic.
   {
     printf '%s\r\n' 'REGEDIT4' '' '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"' '' \
+      '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\AeDebug]' '"Auto"="1"' '"Debugger"=""' '' \
       '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]'
     for face in 'MS UI Gothic' 'Meiryo UI' 'Yu Gothic UI' 'MS Shell Dlg'; do
       printf '"%s"="IPAPGothic"\r\n' "$face"
