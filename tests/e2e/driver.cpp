@@ -14,6 +14,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/utf.h"
+
 namespace velnor::e2e {
 
 std::wstring TestExeFolder() {
@@ -143,6 +145,16 @@ std::vector<HWND> Radios(HWND window) {
     std::vector<HWND> out;
     for (const auto& f : found) out.push_back(f.second);
     return out;
+}
+
+HWND Radio(HWND window, size_t index) {
+    const auto radios = Radios(window);
+    if (index < radios.size()) return radios[index];
+    std::string shown;
+    for (HWND h : radios) shown += " '" + WideToUtf8(WindowText(h)) + "'";
+    ADD_FAILURE() << "no radio button " << index << ": the window shows " << radios.size()
+                  << (radios.empty() ? "" : ":") << shown;
+    return nullptr;
 }
 
 std::vector<std::wstring> RadioTexts(HWND window) {

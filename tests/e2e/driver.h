@@ -46,6 +46,9 @@ std::vector<HWND> Children(HWND parent);
 
 // The radio buttons among a window's descendants, top to bottom.
 std::vector<HWND> Radios(HWND window);
+// The radio button at `index`, or null with a test failure that names the
+// buttons there are: a test never reaches past the end of what it found.
+HWND Radio(HWND window, size_t index);
 std::vector<std::wstring> RadioTexts(HWND window);
 // The index of the checked radio button, or -1.
 int CheckedRadio(HWND window);

@@ -35,19 +35,25 @@ protected:
         HWND main = p->MainWindow();
         ASSERT_NE(main, nullptr);
         ASSERT_GT(Radios(main).size(), static_cast<size_t>(index));
-        SendMessageW(Radios(main)[static_cast<size_t>(index)], BM_CLICK, 0, 0);
+        SendMessageW(Radio(main, static_cast<size_t>(index)), BM_CLICK, 0, 0);
         ASSERT_EQ(p->Close(), 0);
     }
-    static void Kill(Program& p) {
-        TerminateProcess(p.Process(), 9);
-        WaitForSingleObject(p.Process(), kPatienceMs);
+    // Kills the copy and waits, with the shared bound, until nothing of it is
+    // left that the next start could meet; a tear-down that does not finish
+    // is a failure that says what is still there, never a silent slide into
+    // the next start.
+    void Kill(Program& p) const {
+        ASSERT_TRUE(TerminateProcess(p.Process(), 9) || WaitForSingleObject(p.Process(), 0) == WAIT_OBJECT_0);
+        ASSERT_EQ(WaitForSingleObject(p.Process(), kPatienceMs), WAIT_OBJECT_0) << "the killed copy still runs"
+                                                                               << Evidence();
         // Wine hands a freed process id to the next process at once, and the
         // windows of a killed one can outlive it for a moment: the next start
         // must not find them under its own id.
-        WaitFor([&] { return TopWindows(p.Pid()).empty(); });
+        ASSERT_TRUE(WaitFor([&] { return TopWindows(p.Pid()).empty(); }))
+            << "the killed copy's windows are still there" << Evidence();
         // Nor may it meet the killed copy's single-instance guard, which Wine
         // can release a moment after the process has ended.
-        WaitFor([] { return !GuardHeld(); });
+        ASSERT_TRUE(WaitFor([] { return !GuardHeld(); })) << "the killed copy's guard is still held" << Evidence();
     }
 };
 
@@ -60,10 +66,10 @@ TEST_F(FaultTest, KilledJustBeforeTheSettingsAreReplacedTheOldFileStays) {
     auto p = StartPausing(L"Velnor.xml");
     HWND main = p->MainWindow();
     ASSERT_NE(main, nullptr);
-    SendMessageW(Radios(main)[1], BM_CLICK, 0, 0);
+    SendMessageW(Radio(main, 1), BM_CLICK, 0, 0);
     PostMessageW(main, WM_CLOSE, 0, 0);
     ASSERT_TRUE(WaitFor([&] { return FileExists(File(L"Velnor.xml.paused")); }));
-    Kill(*p);
+    ASSERT_NO_FATAL_FAILURE(Kill(*p));
     EXPECT_EQ(ReadFile(File(L"Velnor.xml")), before);
     // And the next run reads it as before.
     auto next = Start();
@@ -91,10 +97,12 @@ TEST_F(FaultTest, WritesKilledAgainAndAgainLeaveOneTemporaryFileThatTheNextWrite
         auto p = StartPausing(L"Velnor.xml");
         HWND main = p->MainWindow();
         ASSERT_NE(main, nullptr) << "kill " << kill;
-        SendMessageW(Radios(main)[1], BM_CLICK, 0, 0);
+        ASSERT_TRUE(WaitFor([&] { return Radios(main).size() == 2; }, 5000))
+            << "kill " << kill << ": " << Radios(main).size() << " radio buttons" << Evidence();
+        SendMessageW(Radio(main, 1), BM_CLICK, 0, 0);
         PostMessageW(main, WM_CLOSE, 0, 0);
         ASSERT_TRUE(WaitFor([&] { return FileExists(File(L"Velnor.xml.paused")); })) << "kill " << kill;
-        Kill(*p);
+        ASSERT_NO_FATAL_FAILURE(Kill(*p));
         DeleteFileW(File(L"Velnor.xml.paused").c_str());
         EXPECT_EQ(leftovers(), Names{L"Velnor.xml.tmp"}) << "kill " << kill;
         EXPECT_EQ(ReadFile(File(L"Velnor.xml")), before) << "kill " << kill;
@@ -123,7 +131,7 @@ TEST_F(FaultTest, KilledJustBeforeTheHiddenListIsReplacedTheOldFileStays) {
     ASSERT_TRUE(SetListTick(p->Process(), list, 0, true));
     ASSERT_TRUE(ClickToolButton(p->Process(), toolbar, L"OK"));
     ASSERT_TRUE(WaitFor([&] { return FileExists(File(L"Disable.lst.paused")); }));
-    Kill(*p);
+    ASSERT_NO_FATAL_FAILURE(Kill(*p));
     EXPECT_EQ(ReadFile(File(L"Disable.lst")), before);
 }
 
@@ -157,10 +165,9 @@ TEST_F(FaultTest, KilledAtRandomMomentsOfACloseTheSettingsAreOldOrNewNeverPartia
         WaitFor([&] { return Radios(main).size() == 2 || FindTopWindow(p->Pid(), L"#32770"); }, 5000);
         if (HWND late = FindTopWindow(p->Pid(), L"#32770")) GetDlgItemTextW(late, 0xFFFF, boxText, 512);
         ASSERT_EQ(Radios(main).size(), 2u) << "trial " << trial << ", box '" << WideToUtf8(boxText) << "', settings '"
-                                           << before << "', now '" << ReadFile(File(L"Velnor.xml")) << "', journal '"
-                                           << WideToUtf8(Journal().empty() ? L"" : Journal().back()) << "' of "
-                                           << Journal().size();
-        SendMessageW(Radios(main)[wasHome ? 1 : 0], BM_CLICK, 0, 0);
+                                           << before << "', now '" << ReadFile(File(L"Velnor.xml")) << "'"
+                                           << Evidence();
+        SendMessageW(Radio(main, wasHome ? 1 : 0), BM_CLICK, 0, 0);
         // The close takes a few milliseconds: kill somewhere inside it.
         const double delay = std::uniform_real_distribution<double>(0.0, 6.0)(random);
         LARGE_INTEGER frequency, start, now;
@@ -169,7 +176,7 @@ TEST_F(FaultTest, KilledAtRandomMomentsOfACloseTheSettingsAreOldOrNewNeverPartia
         PostMessageW(main, WM_CLOSE, 0, 0);
         do QueryPerformanceCounter(&now);
         while ((now.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart < delay);
-        Kill(*p);
+        ASSERT_NO_FATAL_FAILURE(Kill(*p));
         const std::string after = ReadFile(File(L"Velnor.xml"));
         if (after == before) {
             ++oldSeen;

@@ -1,6 +1,10 @@
 #include "e2e/fixture.h"
 
+#include <tlhelp32.h>
+
 #include <cstring>
+
+#include "platform/utf.h"
 
 namespace velnor::e2e {
 
@@ -49,6 +53,49 @@ std::vector<std::wstring> AppTest::Journal() const {
 
 bool AppTest::WaitForJournal(size_t count, DWORD timeoutMs) const {
     return WaitFor([&] { return sim->Commands().size() >= count; }, timeoutMs);
+}
+
+std::string AppTest::Evidence() const {
+    std::string out = "; running:";
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot != INVALID_HANDLE_VALUE) {
+        PROCESSENTRY32W entry{};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+            const std::wstring name = entry.szExeFile;
+            for (const wchar_t* watched : {L"cmd.exe", L"netsh.exe", L"conhost.exe", L"velnor"})
+                if (_wcsnicmp(name.c_str(), watched, wcslen(watched)) == 0)
+                    out += " " + WideToUtf8(name) + "(" + std::to_string(entry.th32ProcessID) + "<" +
+                           std::to_string(entry.th32ParentProcessID) + ")";
+        }
+        CloseHandle(snapshot);
+    }
+    const std::wstring capture = File(L"WiFi.log");
+    out += FileExists(capture) ? "; WiFi.log exists (" + std::to_string(ReadFile(capture).size()) + " bytes)"
+                               : "; no WiFi.log";
+    const auto journal = Journal();
+    out += "; journal: " + std::to_string(journal.size()) + " commands, last '" +
+           (journal.empty() ? std::string() : WideToUtf8(journal.back())) + "'";
+    // The listing by hand, into files of its own, as the program runs it.
+    const std::wstring output = work + L"\\evidence.out", errors = work + L"\\evidence.err";
+    std::wstring line = L"cmd.exe /c netsh wlan show profile > \"" + output + L"\" 2> \"" + errors + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, app.c_str(), &si,
+                        &pi))
+        return out + "; cmd.exe could not be started (error " + std::to_string(GetLastError()) + ")";
+    const bool ended = WaitForSingleObject(pi.hProcess, 10000) == WAIT_OBJECT_0;
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    if (!ended) TerminateProcess(pi.hProcess, 99);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    out += ended ? "; the listing by hand: cmd.exe exit code " + std::to_string(code) : "; the listing by hand hung";
+    out += ", " + std::to_string(ReadFile(output).size()) + " bytes out, errors '" + ReadFile(errors) + "'";
+    return out;
 }
 
 }  // namespace velnor::e2e

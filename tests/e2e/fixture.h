@@ -36,6 +36,13 @@ protected:
     // Waits until the journal holds at least `count` commands.
     bool WaitForJournal(size_t count, DWORD timeoutMs = kPatienceMs) const;
 
+    // What a failing start or kill needs explained, for its message: the
+    // command processes still running (cmd, netsh, conhost, the program), the
+    // capture file, the journal's last command, and what the program's own
+    // profile listing gives when the test runs it by hand now (cmd.exe's exit
+    // code and everything it printed).
+    std::string Evidence() const;
+
     std::wstring work, app, exe;
     std::unique_ptr<test::NetshSim> sim;
 };

@@ -87,8 +87,10 @@ TEST_F(ListEditorTest, LooksAsDesignedAndIsModal) {
     EXPECT_GE(r.bottom - r.top, 300);
     Shot(editor, L"list-editor");
     EXPECT_TRUE(Press(L"Cancel"));
-    EXPECT_TRUE(IsWindowEnabled(main));
-    EXPECT_EQ(GetForegroundWindow(), main);
+    // The owner is enabled again before the modal window hides, and becomes
+    // the foreground window a moment after: wait for that sign.
+    EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(main) != FALSE; }));
+    EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == main; })) << "foreground: " << GetForegroundWindow();
     EXPECT_EQ(program->Close(), 0);
 }
 
@@ -395,7 +397,7 @@ TEST_F(ListEditorTest, TheMainWindowTakesNoInputDuringASlowListing) {
     program = Start();
     main = program->MainWindow();
     ASSERT_NE(main, nullptr);
-    SendMessageW(Radios(main)[0], BM_CLICK, 0, 0);
+    SendMessageW(Radio(main, 0), BM_CLICK, 0, 0);
     sim->SetState({L"profile=Home", L"profile=Work", L"delay.show=3000"});
     PostMessageW(ButtonByText(main, L"リスト編集"), BM_CLICK, 0, 0);
     ASSERT_TRUE(WaitForJournal(2));  // the editor's listing has started

@@ -60,7 +60,7 @@ protected:
         p = Start();
         main = p->MainWindow();
         ASSERT_NE(main, nullptr);
-        SendMessageW(Radios(main)[0], BM_CLICK, 0, 0);
+        SendMessageW(Radio(main, 0), BM_CLICK, 0, 0);
         Click(main, L"接続");
         ASSERT_TRUE(WaitForJournal(3));
     }
@@ -165,13 +165,13 @@ TEST_F(MainWindowTest, ConnectRunsOnlyWhileNoInterfaceIsConnected) {
     auto p = Start();
     HWND main = p->MainWindow();
     ASSERT_NE(main, nullptr);
-    SendMessageW(Radios(main)[1], BM_CLICK, 0, 0);
+    SendMessageW(Radio(main, 1), BM_CLICK, 0, 0);
     EXPECT_EQ(CheckedRadio(main), 1);
     Click(main, L"接続");
     ASSERT_TRUE(WaitForJournal(3));
     EXPECT_EQ(Journal(), (Names{L"show profile", L"show interface", L"connect  Work"}));
     EXPECT_TRUE(WaitFor([&] { return sim->Connected() == L"Work"; }));
-    SendMessageW(Radios(main)[0], BM_CLICK, 0, 0);
+    SendMessageW(Radio(main, 0), BM_CLICK, 0, 0);
     Click(main, L"接続");
     ASSERT_TRUE(WaitForJournal(4));
     EXPECT_TRUE(WaitFor([&] { return sim->Connected() == L"Work"; }));
@@ -193,7 +193,7 @@ TEST_F(MainWindowTest, DisconnectWithNothingSelectedAndReconnect) {
     ASSERT_TRUE(WaitForJournal(2));
     EXPECT_EQ(Journal().back(), L"disconnect");
     EXPECT_TRUE(WaitFor([&] { return sim->Connected() == L""; }));
-    SendMessageW(Radios(main)[0], BM_CLICK, 0, 0);
+    SendMessageW(Radio(main, 0), BM_CLICK, 0, 0);
     const DWORD start = GetTickCount();
     Click(main, L"再接続");
     ASSERT_TRUE(WaitForJournal(5));
@@ -297,7 +297,7 @@ TEST_F(MainWindowTest, AfterACloseTheProcessEndsEvenIfItsCommandNeverDoes) {
         HWND main = p->MainWindow();
         ASSERT_NE(main, nullptr);
         sim->SetState({L"profile=Home", c.hang});
-        SendMessageW(Radios(main)[0], BM_CLICK, 0, 0);
+        SendMessageW(Radio(main, 0), BM_CLICK, 0, 0);
         Click(main, c.button);
         ASSERT_TRUE(WaitFor([&] { return Journal() == c.journal; }));
         StartedCommands hanging(p->Pid());
@@ -468,7 +468,7 @@ TEST_F(MainWindowTest, FirstCloseWritesTheSectionInOrder) {
     EXPECT_NE(Settings().find(L"<root"), std::wstring::npos);
     EXPECT_EQ(Settings().find(L"Window"), std::wstring::npos);
     const RECT r = Rect(main);
-    SendMessageW(Radios(main)[0], BM_CLICK, 0, 0);
+    SendMessageW(Radio(main, 0), BM_CLICK, 0, 0);
     EXPECT_EQ(p->Close(), 0);
     const std::wstring s = Settings();
     const size_t left = s.find(L"<Left"), top = s.find(L"<Top"), width = s.find(L"<Width"),
@@ -510,11 +510,11 @@ TEST_F(MainWindowTest, AnAmpersandInANameIsACharacterNotAShortcut) {
     HWND main = p->MainWindow();
     ASSERT_NE(main, nullptr);
     ASSERT_EQ(Radios(main).size(), 3u);
-    EXPECT_EQ(AccessibleName(Radios(main)[1]), L" AT&T");
+    EXPECT_EQ(AccessibleName(Radio(main, 1)), L" AT&T");
     // (Wine's screen-reader support drops only the first "&" of a name, where
     // Windows reads "&&" as "&": the shown text stands in for it here.)
-    EXPECT_EQ(ShownText(Radios(main)[2]), L" R&&D");
-    HWND home = Radios(main)[0];
+    EXPECT_EQ(ShownText(Radio(main, 2)), L" R&&D");
+    HWND home = Radio(main, 0);
     SendMessageW(home, BM_CLICK, 0, 0);
     for (const wchar_t key : {L't', L'T', L'r', L'd'}) {
         PostMessageW(home, WM_CHAR, key, 1);
@@ -545,7 +545,7 @@ TEST_F(MainWindowTest, AtStartTheSelectedRadioButtonOrTheFirstTabStopHasTheFocus
         auto p = Start();
         HWND main = p->MainWindow();
         ASSERT_NE(main, nullptr);
-        const HWND expected = c.radio >= 0 ? Radios(main)[static_cast<size_t>(c.radio)] : ButtonByText(main, L"接続");
+        const HWND expected = c.radio >= 0 ? Radio(main, static_cast<size_t>(c.radio)) : ButtonByText(main, L"接続");
         EXPECT_TRUE(WaitFor([&] { return FocusIn(main) == expected; }, 5000));
         EXPECT_EQ(p->Close(), 0);
     }
@@ -558,7 +558,7 @@ TEST_F(MainWindowTest, TheFocusedControlIsGivenBackOnActivation) {
     auto p = Start();
     HWND main = p->MainWindow();
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(WaitFor([&] { return FocusIn(main) == Radios(main)[0]; }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return FocusIn(main) == Radio(main, 0); }, 5000));
     // Tab twice: 接続, then 切断.
     for (int i = 0; i < 2; ++i) {
         const HWND from = FocusIn(main);
@@ -599,14 +599,14 @@ TEST_F(MainWindowTest, ANameWithMarkupCharactersRoundTrips) {
         auto p = Start();
         HWND main = p->MainWindow();
         ASSERT_NE(main, nullptr);
-        SendMessageW(Radios(main)[1], BM_CLICK, 0, 0);
+        SendMessageW(Radio(main, 1), BM_CLICK, 0, 0);
         EXPECT_EQ(p->Close(), 0);
     }
     auto p = Start();
     HWND main = p->MainWindow();
     ASSERT_NE(main, nullptr);
     EXPECT_EQ(CheckedRadio(main), 1);
-    EXPECT_EQ(ShownText(Radios(main)[1]), L" " + name);
+    EXPECT_EQ(ShownText(Radio(main, 1)), L" " + name);
     EXPECT_EQ(p->Close(), 0);
 }
 
@@ -713,7 +713,7 @@ TEST_F(MainWindowTest, WindowsAskingBeforeLogOffWritesTheSettings) {
     auto p = Start();
     HWND main = p->MainWindow();
     ASSERT_NE(main, nullptr);
-    SendMessageW(Radios(main)[0], BM_CLICK, 0, 0);
+    SendMessageW(Radio(main, 0), BM_CLICK, 0, 0);
     DWORD_PTR result = 0;
     ASSERT_TRUE(SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &result));
     EXPECT_TRUE(result);
@@ -893,7 +893,7 @@ TEST_F(LookTest, ANameWithAmpersandsIsDrawnAsItIs) {
     auto p = Start();
     HWND main = p->MainWindow();
     ASSERT_NE(main, nullptr);
-    HWND radio = Radios(main)[1];  // not the focused one: no focus frame
+    HWND radio = Radio(main, 1);  // not the focused one: no focus frame
     RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     ASSERT_TRUE(Answers(main));
     const int textLeft = 1 + 13 + 5;  // after the circle, at 96 DPI
