@@ -45,7 +45,7 @@ viewable_window() {
   done
   return 1
 }
-grab() { xwd -silent -id "$1" 2>/dev/null | xwdtopnm 2>/dev/null | pnmtopng 2>/dev/null; }
+. scripts/grab.sh
 
 id=
 for _ in $(seq 300); do
@@ -60,7 +60,7 @@ if [ -n "$id" ]; then
   previous=
   for _ in $(seq 40); do
     sleep 0.25
-    grab "$id" >"$run/grab.png" && [ -s "$run/grab.png" ] || continue
+    velnor_grab_window "$id" "$run/grab.png" || continue
     if [ -n "$previous" ] && cmp -s "$run/grab.png" "$previous"; then taken=1; break; fi
     cp "$run/grab.png" "$run/previous.png"
     previous=$run/previous.png
