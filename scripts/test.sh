@@ -28,7 +28,8 @@ check_bounded_entries build/native
 tally_ctest "$results/native.xml" build/native/test-results
 
 echo "== Windows tests under Wine"
-trap velnor_wine_stop EXIT
+watcher=
+trap '[ -n "$watcher" ] && kill "$watcher" 2>/dev/null; velnor_wine_stop' EXIT
 velnor_wine_init "$top/build/windows"
 velnor_xvfb_start "$top/build/windows/xvfb"
 velnor_wine_install_netsh "$top/build/windows/tools/netsh-sim/netsh.exe"
@@ -41,7 +42,7 @@ check_bounded_entries build/windows
 (cd build/windows && VELNOR_SHOT_DIR=$(velnor_winpath "$shots") \
   ctest --output-on-failure --output-junit "$results/windows.xml")
 tally_ctest "$results/windows.xml" build/windows/test-results
-kill "$watcher" 2>/dev/null; wait "$watcher" 2>/dev/null
+kill "$watcher" 2>/dev/null; wait "$watcher" 2>/dev/null; watcher=
 velnor_wine_stop
 echo "screenshots: $shots"
 
