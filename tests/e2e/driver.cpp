@@ -4,6 +4,7 @@
 #include <oleacc.h>
 #include <psapi.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -420,6 +421,32 @@ void Shot(HWND window, const std::wstring& name) {
     WaitFor([&] { return GetFileAttributesW((base + L".req").c_str()) == INVALID_FILE_ATTRIBUTES; }, 10000);
 }
 
+std::string ProcessReport(DWORD pid) {
+    std::string out = "windows of " + std::to_string(pid) + ":";
+    for (HWND h : TopWindows(pid)) {
+        out += ' ';
+        out += WideToUtf8(ClassOf(h));
+        if (!IsWindowVisible(h)) out += "(hidden)";
+    }
+    out += "; running:";
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return out + " (no process list)";
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+        const std::wstring name = entry.szExeFile;
+        for (const wchar_t* watched : {L"cmd.exe", L"netsh.exe", L"conhost.exe", L"velnor"})
+            if (_wcsnicmp(name.c_str(), watched, wcslen(watched)) == 0) {
+                out += ' ';
+                out += WideToUtf8(name);
+                out += '(' + std::to_string(entry.th32ProcessID) + '<' + std::to_string(entry.th32ParentProcessID);
+                out += ')';
+            }
+    }
+    CloseHandle(snapshot);
+    return out;
+}
+
 std::vector<std::wstring> ModulePaths(HANDLE process) {
     HMODULE modules[512];
     DWORD needed = 0;
@@ -466,6 +493,9 @@ HWND Program::MainWindow(DWORD timeoutMs) {
             return found != nullptr || WaitForSingleObject(pi_.hProcess, 0) == WAIT_OBJECT_0;
         },
         timeoutMs);
+    if (!found && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT)
+        std::printf("  [info] no main window after %lu ms while the program runs; %s\n", timeoutMs,
+                    ProcessReport(pi_.dwProcessId).c_str());
     // Every scenario leaves a picture of the window as it first appeared.
     if (found && !shotTaken_) {
         shotTaken_ = true;

@@ -76,6 +76,11 @@ std::vector<std::wstring> ToolButtonTexts(HANDLE process, HWND toolbar);
 // With neither set nothing happens.
 void Shot(HWND window, const std::wstring& name);
 
+// For a failure's message: the top-level windows of the process `pid` (class,
+// shown or hidden), and every command process running now (cmd, netsh,
+// conhost, the program and its twins) with its parent's id.
+std::string ProcessReport(DWORD pid);
+
 // Loaded module paths of a process.
 std::vector<std::wstring> ModulePaths(HANDLE process);
 

@@ -1,7 +1,5 @@
 #include "e2e/fixture.h"
 
-#include <tlhelp32.h>
-
 #include <cstring>
 
 #include "platform/utf.h"
@@ -56,20 +54,7 @@ bool AppTest::WaitForJournal(size_t count, DWORD timeoutMs) const {
 }
 
 std::string AppTest::Evidence() const {
-    std::string out = "; running:";
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot != INVALID_HANDLE_VALUE) {
-        PROCESSENTRY32W entry{};
-        entry.dwSize = sizeof entry;
-        for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
-            const std::wstring name = entry.szExeFile;
-            for (const wchar_t* watched : {L"cmd.exe", L"netsh.exe", L"conhost.exe", L"velnor"})
-                if (_wcsnicmp(name.c_str(), watched, wcslen(watched)) == 0)
-                    out += " " + WideToUtf8(name) + "(" + std::to_string(entry.th32ProcessID) + "<" +
-                           std::to_string(entry.th32ParentProcessID) + ")";
-        }
-        CloseHandle(snapshot);
-    }
+    std::string out = "; " + ProcessReport(0);
     const std::wstring capture = File(L"WiFi.log");
     out += FileExists(capture) ? "; WiFi.log exists (" + std::to_string(ReadFile(capture).size()) + " bytes)"
                                : "; no WiFi.log";

@@ -65,7 +65,7 @@ protected:
 
 TEST_F(ListEditorTest, LooksAsDesignedAndIsModal) {
     sim->SetState({L"profile=Home", L"profile=自宅"});
-    Open();
+    ASSERT_NO_FATAL_FAILURE(Open());
     EXPECT_EQ(WindowText(editor), L"Velnor");
     const LONG_PTR style = GetWindowLongPtrW(editor, GWL_STYLE);
     EXPECT_FALSE(style & WS_SYSMENU);  // no title-bar buttons at all
@@ -96,7 +96,7 @@ TEST_F(ListEditorTest, LooksAsDesignedAndIsModal) {
 
 TEST_F(ListEditorTest, WithoutAFileNothingIsTickedAndOkCreatesIt) {
     sim->SetState({L"profile=Home", L"profile=Work"});
-    Open();
+    ASSERT_NO_FATAL_FAILURE(Open());
     EXPECT_EQ(Items(), (Names{L" Home", L" Work"}));
     EXPECT_EQ(ListTicks(list), (Ticks{false, false}));
     EXPECT_FALSE(FileExists(File(L"Disable.lst")));
@@ -108,7 +108,7 @@ TEST_F(ListEditorTest, WithoutAFileNothingIsTickedAndOkCreatesIt) {
 
 TEST_F(ListEditorTest, TickedNamesAreHiddenAfterOkAndShownAgainWhenCleared) {
     sim->SetState({L"profile=Home", L"profile=自宅", L"profile=Work"});
-    Open();
+    ASSERT_NO_FATAL_FAILURE(Open());
     Tick(1, true);
     Tick(2, true);
     Shot(editor, L"list-editor-ticked");
@@ -120,7 +120,7 @@ TEST_F(ListEditorTest, TickedNamesAreHiddenAfterOkAndShownAgainWhenCleared) {
     ASSERT_TRUE(WaitFor([&] { return RadioTexts(main) == Names{L" Home"}; }));
     EXPECT_EQ(sim->Commands().size(), before + 1);
 
-    OpenEditor();
+    ASSERT_NO_FATAL_FAILURE(OpenEditor());
     EXPECT_EQ(ListTicks(list), (Ticks{false, true, true}));
     Tick(1, false);
     Tick(2, false);
@@ -133,7 +133,7 @@ TEST_F(ListEditorTest, TickedNamesAreHiddenAfterOkAndShownAgainWhenCleared) {
 TEST_F(ListEditorTest, ANameListedTwiceIsTickedTwiceAndOneTickStillHidesBoth) {
     sim->SetState({L"profile=Home", L"profile=Work", L"adapters=2"});
     WriteFile(File(L"Disable.lst"), " Home\r\n");
-    Open();
+    ASSERT_NO_FATAL_FAILURE(Open());
     EXPECT_EQ(Items(), (Names{L" Home", L" Work", L" Home", L" Work"}));
     EXPECT_EQ(ListTicks(list), (Ticks{true, false, true, false}));
     Tick(0, false);
@@ -146,7 +146,7 @@ TEST_F(ListEditorTest, ANameListedTwiceIsTickedTwiceAndOneTickStillHidesBoth) {
 TEST_F(ListEditorTest, NamesThatMatchNothingAreNotTickedAndTheNextOkDropsThem) {
     sim->SetState({L"profile=Home", L"profile=Work"});
     WriteFile(File(L"Disable.lst"), " home\r\nWork\r\n Gone\r\n Work\r\n");
-    Open();
+    ASSERT_NO_FATAL_FAILURE(Open());
     EXPECT_EQ(ListTicks(list), (Ticks{false, true}));
     EXPECT_TRUE(Press(L"OK"));
     EXPECT_EQ(HiddenFile(), " Work\r\n");
@@ -179,13 +179,13 @@ TEST_F(ListEditorTest, CancelLeavesTheFileAsItWasAndTheNextOpeningShowsItsTicks)
     sim->SetState({L"profile=Home", L"profile=Work"});
     const std::string original = " Work\n";
     WriteFile(File(L"Disable.lst"), original);
-    Open();
+    ASSERT_NO_FATAL_FAILURE(Open());
     Tick(0, true);
     Tick(1, false);
     const size_t before = sim->Commands().size();
     EXPECT_TRUE(Press(L"Cancel"));
     EXPECT_EQ(HiddenFile(), original);
-    OpenEditor();
+    ASSERT_NO_FATAL_FAILURE(OpenEditor());
     EXPECT_EQ(ListTicks(list), (Ticks{false, true}));
     // Esc closes as Cancel as well.
     PostMessageW(list, WM_KEYDOWN, VK_ESCAPE, 0);
@@ -251,7 +251,7 @@ TEST_F(ListEditorTest, OnlyTheToolBarsOkWritesEveryOtherCloseIsCancel) {
 TEST_F(ListEditorTest, ALongNameIsWrittenWhole) {
     const std::wstring name(1500, L'x');
     sim->SetState({L"profile=Home", L"profile=" + name + L"&y"});
-    Open();
+    ASSERT_NO_FATAL_FAILURE(Open());
     Tick(1, true);
     EXPECT_TRUE(Press(L"OK"));
     EXPECT_EQ(HiddenFile(), " " + std::string(1500, 'x') + "&y\r\n");
@@ -260,7 +260,7 @@ TEST_F(ListEditorTest, ALongNameIsWrittenWhole) {
 }
 
 TEST_F(ListEditorTest, FirstShownCentredOverTheMainWindowThenWhereItWasLeft) {
-    Open();
+    ASSERT_NO_FATAL_FAILURE(Open());
     RECT m, e;
     GetWindowRect(main, &m);
     GetWindowRect(editor, &e);
@@ -269,7 +269,7 @@ TEST_F(ListEditorTest, FirstShownCentredOverTheMainWindowThenWhereItWasLeft) {
     EXPECT_EQ(e.top, std::max<long>(0, m.top + ((m.bottom - m.top) - h) / 2));
     SetWindowPos(editor, nullptr, 40, 50, 420, 330, SWP_NOZORDER);
     EXPECT_TRUE(Press(L"Cancel"));
-    OpenEditor();
+    ASSERT_NO_FATAL_FAILURE(OpenEditor());
     GetWindowRect(editor, &e);
     EXPECT_EQ(e.left, 40);
     EXPECT_EQ(e.top, 50);
@@ -282,7 +282,7 @@ TEST_F(ListEditorTest, FirstShownCentredOverTheMainWindowThenWhereItWasLeft) {
 TEST_F(ListEditorTest, AHiddenListThatCannotBeWrittenKeepsTheEditorOpen) {
     sim->SetState({L"profile=Home", L"profile=Work"});
     WriteFile(File(L"Disable.lst"), " Work\r\n");
-    Open();
+    ASSERT_NO_FATAL_FAILURE(Open());
     Tick(0, true);
     // Another program holds the file open without sharing.
     HANDLE lock = CreateFileW(File(L"Disable.lst").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -312,7 +312,7 @@ TEST_F(ListEditorTest, AReadOnlyHiddenListGivesTheExactCreateError) {
     sim->SetState({L"profile=Home"});
     WriteFile(File(L"Disable.lst"), "");
     SetFileAttributesW(File(L"Disable.lst").c_str(), FILE_ATTRIBUTE_READONLY);
-    Open();
+    ASSERT_NO_FATAL_FAILURE(Open());
     Tick(0, true);
     ASSERT_TRUE(ClickToolButton(program->Process(), toolbar, L"OK"));
     HWND box = nullptr;
@@ -339,7 +339,7 @@ TEST_F(ListEditorTest, AReadOnlyHiddenListGivesTheExactCreateError) {
 
 TEST_F(ListEditorTest, NamesTheAnsiCodePageCannotHoldAreWrittenAsUtf8) {
     sim->SetState({L"profile=Home", L"profile=Café", L"encoding=utf8bom"});
-    Open();
+    ASSERT_NO_FATAL_FAILURE(Open());
     EXPECT_EQ(Items(), (Names{L" Home", L" Café"}));
     Tick(1, true);
     EXPECT_TRUE(Press(L"OK"));
