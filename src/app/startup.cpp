@@ -12,6 +12,7 @@
 #include "list/list_window.h"
 #include "main/main_window.h"
 #include "orvo/data_folder.h"
+#include "orvo/command_job.h"
 #include "orvo/exec_and_wait.h"
 #include "ui/error_box.h"
 #include "ui/theme.h"
@@ -85,6 +86,9 @@ bool AnotherCopyRunning(const MutexApi& api) {
         api.closeHandle(created);
         return true;
     }
+    // The name exists but this user may not open it: a copy with other rights
+    // (elevated, or started by another account in this session) holds it.
+    if (!created && error == ERROR_ACCESS_DENIED) return true;
     // A create that failed outright (the name taken by another kind of object)
     // does not stop the program: it runs without the guard.
     guardHandle = created;
@@ -131,6 +135,8 @@ int RunVelnor(HINSTANCE instance) {
     }
     // A second copy ends without a word; the first one keeps the window.
     if (AnotherCopyRunning()) return 0;
+    // Before the first command: every command the program starts ends with it.
+    JoinCommandJob();
 
     // The shell's folder calls and the common controls expect a
     // single-threaded apartment on the thread that owns the windows.

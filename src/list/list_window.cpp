@@ -216,6 +216,13 @@ void TListForm::FormShow() {
 
 void TListForm::TBOKClick() {
     if (!canSave_) return;
+    // A listing that shows nothing (the wireless service stopped, no adapter)
+    // says nothing about which profiles are gone: the hidden names stay as
+    // they are rather than all being dropped.
+    if (names_.empty()) {
+        Close(kModalOk);
+        return;
+    }
     ListBox.Clear();
     for (const auto& name : TickedNames(names_, Ticks())) ListBox.Add(name);
     ListBox.SaveToFile(mainForm->MDis);

@@ -132,6 +132,7 @@ void TmainForm::FormCreate() {
     // then stays empty.
     NativeWindowGeometry geometry(hwnd_);
     const bool read = GuardHandler(hwnd_, [&] { ReadWindowSettings(SettingsFile(DataFolder), geometry, MName); });
+    settingsRead_ = read;
     EnsureWindowVisible(hwnd_);
     if (!read) return;
     LoadList();
@@ -153,7 +154,8 @@ bool TmainForm::FormCloseQuery(bool sessionEnding) {
     // A settings file that cannot be written is reported, and the close goes
     // on: the old file stays as it was. When the session ends, the failure is
     // not reported: a modal box would hold up the logoff or shutdown.
-    const auto write = [&] { WriteWindowSettings(SettingsFile(DataFolder), StoredWindowBounds(hwnd_), MName); };
+    const std::wstring* name = settingsRead_ || nameChosen_ ? &MName : nullptr;
+    const auto write = [&] { WriteWindowSettings(SettingsFile(DataFolder), StoredWindowBounds(hwnd_), name); };
     if (sessionEnding) RunUnreported(write);
     else GuardHandler(hwnd_, write);
     return true;
@@ -179,7 +181,9 @@ void TmainForm::RequestClose() {
 
 void TmainForm::RadioGroupClick() {
     const int index = RadioGroup.ItemIndex();
-    if (index >= 0) MName = RadioGroup.Items()[static_cast<size_t>(index)];
+    if (index < 0) return;
+    MName = RadioGroup.Items()[static_cast<size_t>(index)];
+    nameChosen_ = true;
 }
 
 void TmainForm::LoadList() {

@@ -110,6 +110,11 @@ private:
     UINT dpi_ = kDesignDpi;
     HWND focus_ = nullptr;  // the control that had the focus at the last deactivation
     int busy_ = 0;
+    // Whether the start read the settings, and whether the user chose a
+    // profile since: a start that could not read them (the file held open by
+    // another program) must not blank the stored choice at its close.
+    bool settingsRead_ = false;
+    bool nameChosen_ = false;
     bool closing_ = false;
     bool silent_ = false;
     ListEditorLink editor_;

@@ -36,14 +36,14 @@ void ReadWindowSettings(const std::wstring& file, WindowGeometry& window, std::w
     // The section the store may have created in memory is not written.
 }
 
-void WriteWindowSettings(const std::wstring& file, const Bounds& bounds, const std::wstring& name) {
+void WriteWindowSettings(const std::wstring& file, const Bounds& bounds, const std::wstring* name) {
     TXMLIniFile ini(file);
     ini.OpenNode(kSection, true);
     ini.WriteInteger(L"Left", bounds.left);
     ini.WriteInteger(L"Top", bounds.top);
     ini.WriteInteger(L"Width", bounds.width);
     ini.WriteInteger(L"Height", bounds.height);
-    ini.WriteString(L"SSID", name);
+    if (name) ini.WriteString(L"SSID", *name);
     ini.CloseNode();
     ini.UpdateFile();
 }

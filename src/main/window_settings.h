@@ -34,7 +34,11 @@ std::wstring SettingsFile(const std::wstring& dataFolder);
 void ReadWindowSettings(const std::wstring& file, WindowGeometry& window, std::wstring& name);
 
 // Writes Left, Top, Width, Height and SSID, then the file. On an error the
-// file keeps its earlier content.
-void WriteWindowSettings(const std::wstring& file, const Bounds& bounds, const std::wstring& name);
+// file keeps its earlier content. A null `name` leaves the stored SSID as it
+// is: a run that could not read it has nothing to put in its place.
+void WriteWindowSettings(const std::wstring& file, const Bounds& bounds, const std::wstring* name);
+inline void WriteWindowSettings(const std::wstring& file, const Bounds& bounds, const std::wstring& name) {
+    WriteWindowSettings(file, bounds, &name);
+}
 
 }  // namespace velnor

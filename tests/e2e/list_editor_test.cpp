@@ -153,6 +153,25 @@ TEST_F(ListEditorTest, NamesThatMatchNothingAreNotTickedAndTheNextOkDropsThem) {
     EXPECT_EQ(program->Close(), 0);
 }
 
+// With the wireless service stopped or no adapter, netsh prints only its
+// message: the editor shows no name, and OK must not take that for "every
+// profile is gone". It closes with OK and leaves the hidden list as it was.
+TEST_F(ListEditorTest, OkWithNoNameListedLeavesTheHiddenListAsItIs) {
+    sim->SetState({L"profile=Home", L"profile=Work", L"adapters=0"});
+    const std::string hidden = " Work\r\n Gone\r\n";
+    WriteFile(File(L"Disable.lst"), hidden);
+    ASSERT_NO_FATAL_FAILURE(Open());
+    EXPECT_EQ(Items(), Names{});
+    EXPECT_TRUE(Press(L"OK"));
+    EXPECT_EQ(HiddenFile(), hidden);
+    // Once the profiles are listed again, the names are still hidden.
+    sim->SetState({L"profile=Home", L"profile=Work"});
+    ASSERT_NO_FATAL_FAILURE(OpenEditor());
+    EXPECT_EQ(ListTicks(list), (Ticks{false, true}));
+    EXPECT_TRUE(Press(L"Cancel"));
+    EXPECT_EQ(program->Close(), 0);
+}
+
 TEST_F(ListEditorTest, OkWithoutChangesRewritesTheFileInItsOwnEncoding) {
     sim->SetState({L"profile=Home", L"profile=自宅"});
     const struct {

@@ -263,6 +263,12 @@ public:
     StartedCommands(const StartedCommands&) = delete;
     StartedCommands& operator=(const StartedCommands&) = delete;
     size_t Count() const { return handles_.size(); }
+    // Waits until every one of them has ended.
+    bool AllEnd(DWORD timeoutMs = kPatienceMs) const {
+        for (HANDLE h : handles_)
+            if (WaitForSingleObject(h, timeoutMs) != WAIT_OBJECT_0) return false;
+        return true;
+    }
     // Waits until every one of these that `known` does not hold has ended.
     bool OthersEnd(const StartedCommands& known) const {
         for (HANDLE h : handles_) {
@@ -310,11 +316,38 @@ TEST_F(MainWindowTest, AfterACloseTheProcessEndsEvenIfItsCommandNeverDoes) {
         EXPECT_EQ(Setting(L"SSID"), L" Home");
         EXPECT_EQ(p->WaitExit(30000 + 30000), 0);
         std::printf("process ended %lu ms after the close\n", GetTickCount() - closed);
-        // Whatever it started after giving up has ended and logged by now.
+        // Whatever it started after giving up has ended and logged by now,
+        // and the hung command did not outlive the program either.
         StartedCommands all(p->Pid());
         ASSERT_TRUE(all.OthersEnd(hanging));
+        EXPECT_TRUE(hanging.AllEnd()) << "the hung cmd/netsh still runs";
         EXPECT_EQ(Journal(), c.journal);
     }
+}
+
+// Killed, as by the Task Manager or a crash, while its command hangs: the
+// command ends with it and lets go of the capture file, so the next start can
+// list again.
+TEST_F(MainWindowTest, AKilledProgramTakesItsHungCommandWithIt) {
+    auto p = Start();
+    HWND main = p->MainWindow();
+    ASSERT_NE(main, nullptr);
+    sim->SetState({L"profile=Home", L"delay.show=-1"});
+    PostMessageW(ButtonByText(main, L"リスト編集"), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return Journal().size() == 2; }));
+    StartedCommands hanging(p->Pid());
+    ASSERT_GE(hanging.Count(), 1u);
+    ASSERT_TRUE(TerminateProcess(p->Process(), 9));
+    EXPECT_TRUE(hanging.AllEnd()) << ProcessReport(0);
+    // The capture file the listing held is free again.
+    ASSERT_TRUE(WaitFor([&] { return !FileExists(File(L"WiFi.log")) || DeleteFileW(File(L"WiFi.log").c_str()); }));
+    ASSERT_TRUE(WaitFor([] { return !GuardHeld(); }));
+    sim->SetState({L"profile=Home"});
+    auto next = Start();
+    HWND again = next->MainWindow();
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(RadioTexts(again), Names{L" Home"});
+    EXPECT_EQ(next->Close(), 0);
 }
 
 // Closed while the list editor's listing runs: no error box of that listing
@@ -690,6 +723,47 @@ TEST_F(MainWindowTest, AHiddenListThatCannotBeReadIsReportedAndEveryNameShowsWit
     EXPECT_EQ(CheckedRadio(main), -1);
     EXPECT_EQ(p->Close(), 0);
     EXPECT_EQ(ReadFile(File(L"Disable.lst")), " Home\r\n");
+}
+
+// Another program (a virus scanner, a sync tool) holds the settings file open
+// while the program starts: the start reports it and lists nothing. The close
+// then writes the window's place, but keeps the stored choice unless the user
+// chose a profile in this run.
+TEST_F(MainWindowTest, ASettingsFileHeldOpenAtStartKeepsItsChoiceUnlessTheUserChooses) {
+    for (const bool choose : {false, true}) {
+        SCOPED_TRACE(choose ? "a profile chosen" : "nothing chosen");
+        sim->SetState({L"profile=Home", L"profile=Work"});
+        WriteSettings(L"100", L"100", L"360", L"310", L" Work");
+        HANDLE lock = CreateFileW(File(L"Velnor.xml").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+        auto p = Start();
+        HWND box = WaitForBox(*p);
+        CloseHandle(lock);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(BoxText(box).rfind(L"ファイル " + File(L"Velnor.xml") + L" は開けません。", 0), 0u) << BoxText(box);
+        Dismiss(box);
+        HWND main = p->MainWindow();
+        ASSERT_NE(main, nullptr);
+        if (choose) {
+            // The list is read again through the editor; then Home is chosen.
+            sim->SetState({L"profile=Home", L"profile=Work"});
+            PostMessageW(ButtonByText(main, L"リスト編集"), BM_CLICK, 0, 0);
+            HWND editor = nullptr;
+            ASSERT_TRUE(WaitFor([&] { return (editor = FindTopWindow(p->Pid(), L"TListForm")) != nullptr; }));
+            HWND toolbar = nullptr;
+            for (HWND h : Children(editor))
+                if (ClassOf(h) == L"ToolbarWindow32") toolbar = h;
+            ASSERT_TRUE(WaitFor([&] { return ToolButtonEnabled(p->Process(), toolbar, L"OK"); }));
+            ASSERT_TRUE(ClickToolButton(p->Process(), toolbar, L"OK"));
+            ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(editor); }));
+            ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(main) && Radios(main).size() == 2; }))
+                << Radios(main).size() << " radio buttons";
+            SendMessageW(Radio(main, 0), BM_CLICK, 0, 0);
+        }
+        EXPECT_EQ(p->Close(), 0);
+        EXPECT_EQ(Setting(L"SSID"), choose ? L" Home" : L" Work");
+        EXPECT_FALSE(Setting(L"Left").empty());  // the window's own place is written all the same
+    }
 }
 
 TEST_F(MainWindowTest, TheCaptureFileIsDeletedAtCreationAndAtClose) {

@@ -116,6 +116,18 @@ TEST(WindowSettings, WriteThenReadRoundTripsEveryValue) {
     EXPECT_EQ(back, name);
 }
 
+TEST(WindowSettings, WithoutANameTheWriteKeepsTheStoredChoice) {
+    test::TempDir dir;
+    const std::wstring file = dir.File(L"Velnor.xml");
+    WriteWindowSettings(file, {1, 2, 350, 300}, L" Work");
+    WriteWindowSettings(file, {5, 6, 400, 310}, nullptr);
+    FakeWindow w;
+    std::wstring back;
+    ReadWindowSettings(file, w, back);
+    EXPECT_EQ(w.bounds, (Bounds{5, 6, 400, 310}));
+    EXPECT_EQ(back, L" Work");
+}
+
 TEST(WindowSettings, AnUnreadableFileFailsTheWriteAndStaysAsItWas) {
     test::TempDir dir;
     const std::wstring file = dir.File(L"Velnor.xml");

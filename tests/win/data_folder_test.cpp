@@ -98,6 +98,7 @@ TEST(SingleInstanceGuard, EveryOutcomeOfTheRace) {
         {"the open finds the name", otherCopy, nullptr, 0, true, {otherCopy}},
         {"the create finds it: the other copy won the race", nullptr, created, ERROR_ALREADY_EXISTS, true, {created}},
         {"nobody holds it", nullptr, created, ERROR_SUCCESS, false, {}},
+        {"a copy with other rights holds it", nullptr, nullptr, ERROR_ACCESS_DENIED, true, {}},
         {"it cannot be created: run without a guard", nullptr, nullptr, ERROR_INVALID_HANDLE, false, {}},
     };
     for (const Case& c : cases) {
