@@ -1,7 +1,6 @@
 #include "xmlinifiles/xml_wellformed.h"
 
 #include <cstdint>
-#include <set>
 #include <unordered_set>
 
 #include "platform/utf.h"
@@ -93,7 +92,6 @@ private:
 
     Fault CheckTopLevel() {
         bool element = false;
-        bool doctype = false;
         for (pugi::xml_node n = doc_.first_child(); n; n = n.next_sibling()) {
             switch (n.type()) {
                 case pugi::node_declaration: {
@@ -103,10 +101,11 @@ private:
                     break;
                 }
                 case pugi::node_doctype:
-                    if (doctype || element) return At(ParseStatusReason(pugi::status_bad_doctype), Offset(n.value()));
-                    doctype = true;
-                    ReadEntityDeclarations(n.value());
-                    break;
+                    // Refused outright, as the platform's XML engine does by
+                    // default: the engine would honour none of its entities or
+                    // defaults, so a value could be read, and written back,
+                    // other than the user meant it.
+                    return At(L"文書型宣言 (DOCTYPE) は使えません", DoctypeStart(n));
                 case pugi::node_element:
                     if (element) return At(L"ルート要素の後に別の要素があります", Offset(n.name()) - 1);
                     element = true;
@@ -147,38 +146,17 @@ private:
         if (is("standalone")) {
             const std::string_view value = a.value();
             if (value != "yes" && value != "no") return bad;
-            standalone_ = value == "yes";
             a = a.next_attribute();
         }
         if (a) return bad;
         return std::nullopt;
     }
 
-    // The general entities that the internal subset declares. With an
-    // external subset or parameter entity references somewhere, references
-    // to entities not declared here are no fault of well-formedness.
-    void ReadEntityDeclarations(std::string_view dtd) {
-        const size_t subset = dtd.find('[');
-        const std::string_view head = dtd.substr(0, subset);
-        if (head.find("SYSTEM") != std::string_view::npos || head.find("PUBLIC") != std::string_view::npos)
-            externalSubset_ = true;
-        if (subset == std::string_view::npos) return;
-        for (size_t i = subset; i < dtd.size(); ++i) {
-            if (dtd[i] == '%' && i + 1 < dtd.size() && !IsSpace(dtd[i + 1])) externalSubset_ = true;
-            if (!StartsWith(dtd, i, "<!ENTITY")) continue;
-            size_t k = i + 8;
-            while (k < dtd.size() && IsSpace(dtd[k])) ++k;
-            if (k < dtd.size() && dtd[k] == '%') continue;
-            const size_t nameStart = k;
-            while (k < dtd.size() && !IsSpace(dtd[k])) ++k;
-            const std::string name(dtd.substr(nameStart, k - nameStart));
-            while (k < dtd.size() && IsSpace(dtd[k])) ++k;
-            if (StartsWith(dtd, k, "SYSTEM") || StartsWith(dtd, k, "PUBLIC")) {
-                external_.insert(name);
-            } else {
-                internal_.insert(name);
-            }
-        }
+    // Where "<!DOCTYPE" begins: the engine gives the offset of its content.
+    size_t DoctypeStart(pugi::xml_node n) const {
+        size_t at = Offset(n.value());
+        const size_t opening = text_.rfind("<!DOCTYPE", at);
+        return opening == std::string_view::npos ? at : opening;
     }
 
     Fault CheckName(const char* name) const {
@@ -248,12 +226,8 @@ private:
             } else if (!IsXmlName(Utf8ToWide(body))) {
                 return At(L"\"&\" の後に正しい参照がありません", Offset(raw + i));
             } else if (!IsPredefined(body)) {
-                const std::string name(body);
-                if (attribute && external_.count(name))
-                    return At(L"属性値で外部実体 \"" + Utf8ToWide(body) + L"\" は参照できません", Offset(raw + i));
-                const bool mayBeElsewhere = externalSubset_ && !standalone_;
-                if (!internal_.count(name) && !external_.count(name) && !mayBeElsewhere)
-                    return At(L"実体 \"" + Utf8ToWide(body) + L"\" は宣言されていません", Offset(raw + i));
+                // Without a document type declaration nothing else is declared.
+                return At(L"実体 \"" + Utf8ToWide(body) + L"\" は宣言されていません", Offset(raw + i));
             }
             i = end;
         }
@@ -286,10 +260,6 @@ private:
     std::string_view text_;
     pugi::xml_document doc_;
     const char* base_ = nullptr;
-    std::set<std::string> internal_;
-    std::set<std::string> external_;
-    bool externalSubset_ = false;
-    bool standalone_ = false;
 };
 
 }  // namespace
