@@ -92,8 +92,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
         velnor::TXMLIniFile ini(path);
         // What the store accepts, a strict parser accepts too; a document
         // type declaration, which the store refuses, never gets this far.
-        const std::string verdict = StrictVerdict(input);
-        if (!verdict.empty()) Fail("the store accepted what libxml2 refuses", verdict);
+        const std::string readVerdict = StrictVerdict(input);
+        if (!readVerdict.empty()) Fail("the store accepted what libxml2 refuses", readVerdict);
         // Every element, without recursion: files may nest very deeply.
         std::vector<velnor::XmlNode> pending{ini.RootNode()};
         while (!pending.empty()) {
