@@ -13,7 +13,8 @@
 //                      FormCloseQuery writes the settings; the window is
 //                      destroyed once no handler is waiting for a command, or
 //                      after kCloseGraceMs (WM_TIMER) without waiting further
-//   WM_ENDSESSION      the session ends: no error box any more
+//   WM_ENDSESSION      the session ends: no error box any more; with
+//                      ENDSESSION_CLOSEAPP (Restart Manager) the program ends
 #include "main/main_window.h"
 
 #include <commctrl.h>
@@ -179,6 +180,13 @@ void TmainForm::RequestClose() {
     DestroyWindow(hwnd_);
 }
 
+void TmainForm::EndForRestartManager() {
+    closing_ = true;
+    if (editor_.cancel) editor_.cancel();
+    AbandonWaits();
+    PostMessageW(hwnd_, kFinishCloseMessage, 0, 0);
+}
+
 void TmainForm::RadioGroupClick() {
     const int index = RadioGroup.ItemIndex();
     if (index < 0) return;
@@ -312,6 +320,10 @@ LRESULT TmainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             // The session ends and the process with it: nothing may wait for
             // a user any more.
             if (wParam) StopShowingErrors();
+            // An installer or updater asks the program itself to end (the
+            // Restart Manager): the settings were written when it asked, and
+            // the program now ends as after a close, waiting for no command.
+            if (wParam && (lParam & ENDSESSION_CLOSEAPP)) EndForRestartManager();
             return 0;
         case WM_TIMER:
             if (wParam != kCloseGraceTimer) break;

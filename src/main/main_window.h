@@ -91,6 +91,7 @@ private:
     void Layout();
     void ApplyDpi(UINT dpi);
     void RequestClose();
+    void EndForRestartManager();
     // Keyboard focus as a dialog keeps it: remembered when the window is
     // deactivated, given back when it is activated again.
     HWND DefaultFocus() const;

@@ -400,6 +400,31 @@ TEST_F(MainWindowTest, EndingTheSessionNeverWaitsOnABox) {
     EXPECT_EQ(ReadFile(File(L"Velnor.xml")), "not xml at all");
 }
 
+// An installer or updater asks running programs to close through the
+// Restart Manager: the settings are written as at any close and the process
+// ends, also while a command is running and while the list editor is open.
+TEST_F(MainWindowTest, TheRestartManagersRequestWritesTheSettingsAndEnds) {
+    for (const bool editorOpen : {false, true}) {
+        SCOPED_TRACE(editorOpen ? "with the list editor open" : "idle");
+        sim->SetState({L"profile=Home", L"profile=Work"});
+        auto p = Start();
+        HWND main = p->MainWindow();
+        ASSERT_NE(main, nullptr);
+        SendMessageW(Radio(main, 1), BM_CLICK, 0, 0);
+        if (editorOpen) {
+            PostMessageW(ButtonByText(main, L"リスト編集"), BM_CLICK, 0, 0);
+            ASSERT_TRUE(WaitFor([&] { return FindTopWindow(p->Pid(), L"TListForm") != nullptr; }));
+        }
+        DWORD_PTR result = 0;
+        ASSERT_TRUE(SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG, 5000,
+                                        &result));
+        EXPECT_TRUE(result);
+        EXPECT_EQ(Setting(L"SSID"), L" Work");
+        PostMessageW(main, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
+        EXPECT_EQ(p->WaitExit(), 0);
+    }
+}
+
 TEST_F(MainWindowTest, SilentModeConnectsClosesAndWrites) {
     const struct {
         const wchar_t* args;
