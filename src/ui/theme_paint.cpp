@@ -119,13 +119,18 @@ void DrawRadioButton(const NMCUSTOMDRAW& d, const Theme& t, Surface surface) {
     // prefix processing, as the system draws it, it shows the name exactly.
     const std::wstring text = TextOf(h);
     RECT tr{circle.right + Scale(5, dpi), r.top, r.right, r.bottom};
-    RECT measured = tr;
-    DrawTextW(d.hdc, text.c_str(), static_cast<int>(text.size()), &measured,
-              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_HIDEPREFIX | DT_CALCRECT);
     DrawTextW(d.hdc, text.c_str(), static_cast<int>(text.size()), &tr,
               DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_HIDEPREFIX | DT_END_ELLIPSIS);
     if (focused && ShowFocus(h)) {
-        const int height = measured.bottom - measured.top;
+        // The focus box hugs the line of text, however tall the row: with a
+        // single line DT_CALCRECT sets only the right edge, so the height is
+        // the font's own.
+        RECT measured = tr;
+        DrawTextW(d.hdc, text.c_str(), static_cast<int>(text.size()), &measured,
+                  DT_LEFT | DT_SINGLELINE | DT_HIDEPREFIX | DT_CALCRECT);
+        TEXTMETRICW metrics{};
+        GetTextMetricsW(d.hdc, &metrics);
+        const int height = metrics.tmHeight;
         RECT fr{tr.left - Scale(2, dpi), (r.top + r.bottom - height) / 2 - 1,
                 std::min<LONG>(measured.right, tr.right) + Scale(2, dpi), (r.top + r.bottom + height) / 2 + 1};
         SetTextColor(d.hdc, t.text);

@@ -560,6 +560,76 @@ TEST_F(MainWindowTest, StoredSizesBelowTheMinimumAndPositionsOffEveryMonitorAreC
     EXPECT_EQ(Setting(L"Left"), std::to_wstring(r.left));
 }
 
+// The rows of a window as the screen shows them, 32 bits a pixel, top down.
+std::vector<std::vector<COLORREF>> ScreenRows(HWND window) {
+    RECT r;
+    GetWindowRect(window, &r);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    std::vector<std::vector<COLORREF>> rows(static_cast<size_t>(h));
+    for (int y = 0; y < h; ++y) {
+        const auto* row = static_cast<const COLORREF*>(bits) + static_cast<size_t>(y) * static_cast<size_t>(w);
+        rows[static_cast<size_t>(y)].assign(row, row + w);
+    }
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return rows;
+}
+
+// The rows of a drawn focus box: a dotted line, every other pixel set for a
+// long run, which text never is.
+std::vector<int> DottedRows(const std::vector<std::vector<COLORREF>>& rows) {
+    std::vector<int> found;
+    for (size_t y = 0; y < rows.size(); ++y) {
+        const auto& row = rows[y];
+        int run = 0, best = 0;
+        for (size_t x = 2; x < row.size(); ++x) {
+            const bool alternates = row[x] == row[x - 2] && row[x] != row[x - 1];
+            run = alternates ? run + 1 : 0;
+            best = std::max(best, run);
+        }
+        if (best >= 16) found.push_back(static_cast<int>(y));
+    }
+    return found;
+}
+
+// The focus box of a radio button hugs its line of text, however tall the
+// row is: in a tall window each row is many lines high.
+TEST_F(MainWindowTest, TheRadioFocusBoxHugsTheText) {
+    sim->SetState({L"profile=Home network", L"profile=Work"});
+    WriteSettings(L"100", L"100", L"400", L"700", L"");
+    auto p = Start();
+    HWND main = p->MainWindow();
+    ASSERT_NE(main, nullptr);
+    HWND home = Radio(main, 0);
+    ASSERT_NE(home, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return FocusIn(main) == home; }));
+    RECT r;
+    GetWindowRect(home, &r);
+    ASSERT_GT(r.bottom - r.top, 60) << "rows this tall show the fault";
+    std::vector<int> dotted;
+    ASSERT_TRUE(WaitFor([&] { return !(dotted = DottedRows(ScreenRows(home))).empty(); }, 10000))
+        << "no focus box drawn";
+    const int boxHeight = dotted.back() - dotted.front() + 1;
+    // The font is 11 px at 96 DPI: its line, and the box around it, well
+    // under 24 px.
+    const UINT dpi = GetDpiForWindow(home);
+    EXPECT_LE(boxHeight, MulDiv(24, static_cast<int>(dpi), 96))
+        << "a box " << boxHeight << " px tall in a row of " << (r.bottom - r.top);
+    EXPECT_GE(boxHeight, MulDiv(11, static_cast<int>(dpi), 96));
+    EXPECT_EQ(p->Close(), 0);
+}
+
 // In " AT&T" the "&" is a character: typing "t" (or Alt+T) with " Home"
 // selected changes nothing, and a screen reader reads the name as it is.
 TEST_F(MainWindowTest, AnAmpersandInANameIsACharacterNotAShortcut) {
