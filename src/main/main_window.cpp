@@ -55,6 +55,8 @@ enum ControlId : int { kRadioGroupId = 100, kPanelId, kConnectId, kReConnectId, 
 // Messages the window posts to itself.
 constexpr UINT kFormShowMessage = WM_APP + 1;
 constexpr UINT kFinishCloseMessage = WM_APP + 2;
+// The first listing normally takes well under a second, a slow adapter a few.
+constexpr DWORD kFirstListingLimitMs = 30000;
 
 constexpr UINT_PTR kCloseGraceTimer = 1;
 
@@ -136,6 +138,9 @@ void TmainForm::FormCreate() {
     settingsRead_ = read;
     EnsureWindowVisible(hwnd_);
     if (!read) return;
+    // The window is not shown yet: a listing that never ends is given up
+    // after a generous bound, and the window shows with what could be read.
+    const WaitLimit limit(kFirstListingLimitMs);
     LoadList();
 }
 

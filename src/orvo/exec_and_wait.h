@@ -25,6 +25,24 @@ int ExecAndWait(HWND window, const std::wstring& file, const std::wstring& param
 // for a command that does not end. The started programs run on.
 void AbandonWaits();
 
+// Bounds every wait that starts while it lives: a command still running
+// `limitMs` after it started is ended, together with every program it
+// started, and the wait returns. For the first listing, which runs before the
+// main window is shown: a netsh that never ends (a stuck wireless service)
+// must not leave a program with no window holding the single-instance guard.
+class WaitLimit {
+public:
+    explicit WaitLimit(unsigned long limitMs);
+    ~WaitLimit();
+    WaitLimit(const WaitLimit&) = delete;
+    WaitLimit& operator=(const WaitLimit&) = delete;
+    // Whether a wait ran into the limit.
+    bool Reached() const;
+
+private:
+    unsigned long previous_;
+};
+
 // Removes, translates and dispatches every pending message (with dialog
 // keyboard navigation). Returns false, with the exit code, when a quit request
 // was among them.

@@ -1,6 +1,10 @@
 #include "orvo/exec_and_wait.h"
 
 #include <shellapi.h>
+#include <tlhelp32.h>
+
+#include <utility>
+#include <vector>
 
 namespace velnor {
 
@@ -10,9 +14,43 @@ static_assert(sizeof(SHELLEXECUTEINFOW) == 112, "the structure's size on 64-bit 
 
 namespace {
 bool abandoned = false;
+DWORD waitLimitMs = INFINITE;
+bool waitLimitReached = false;
+
+// Ends a process and every process it started, the youngest first, as far
+// as their parent ids still tell.
+void EndProcessTree(DWORD root) {
+    std::vector<DWORD> tree{root};
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot != INVALID_HANDLE_VALUE) {
+        std::vector<std::pair<DWORD, DWORD>> all;  // id, parent
+        PROCESSENTRY32W entry{};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+            all.emplace_back(entry.th32ProcessID, entry.th32ParentProcessID);
+        CloseHandle(snapshot);
+        for (size_t i = 0; i < tree.size(); ++i)
+            for (const auto& [id, parent] : all)
+                if (parent == tree[i] && id != tree[i]) tree.push_back(id);
+    }
+    for (auto it = tree.rbegin(); it != tree.rend(); ++it) {
+        if (HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, *it)) {
+            TerminateProcess(h, 1);
+            WaitForSingleObject(h, 5000);
+            CloseHandle(h);
+        }
+    }
+}
 }  // namespace
 
 void AbandonWaits() { abandoned = true; }
+
+WaitLimit::WaitLimit(unsigned long limitMs) : previous_(waitLimitMs) {
+    waitLimitMs = limitMs;
+    waitLimitReached = false;
+}
+WaitLimit::~WaitLimit() { waitLimitMs = previous_; }
+bool WaitLimit::Reached() const { return waitLimitReached; }
 
 void DispatchWithNavigation(MSG& msg) {
     HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
@@ -54,7 +92,13 @@ int ExecAndWait(HWND window, const std::wstring& file, const std::wstring& param
 
     bool quit = false;
     int quitCode = 0;
+    const DWORD started = GetTickCount();
     while (!abandoned && WaitForSingleObject(info.hProcess, 100) == WAIT_TIMEOUT) {
+        if (waitLimitMs != INFINITE && GetTickCount() - started >= waitLimitMs) {
+            waitLimitReached = true;
+            EndProcessTree(GetProcessId(info.hProcess));
+            break;
+        }
         int c = 0;
         if (!PumpPendingMessages(&c)) {
             quit = true;

@@ -325,6 +325,33 @@ TEST_F(MainWindowTest, AfterACloseTheProcessEndsEvenIfItsCommandNeverDoes) {
     }
 }
 
+// A first listing that never ends (a stuck wireless service) runs before the
+// window is shown. After a generous bound the window shows all the same, with
+// nothing listed, and the hung command is ended: no invisible copy keeps the
+// single-instance guard, and the next listing works.
+TEST_F(MainWindowTest, AFirstListingThatNeverEndsIsGivenUpAndTheWindowShows) {
+    sim->SetState({L"profile=Home", L"delay.show=-1"});
+    auto p = Start();
+    HWND main = p->MainWindow(kPatienceMs + 30000);
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(Radios(main).empty());
+    EXPECT_EQ(FindTopWindow(p->Pid(), L"#32770"), nullptr);
+    EXPECT_TRUE(WaitFor([&] { return ProcessReport(0).find("netsh.exe") == std::string::npos; }))
+        << ProcessReport(0);
+    // The list editor lists again, through the same capture file.
+    sim->SetState({L"profile=Home"});
+    PostMessageW(ButtonByText(main, L"リスト編集"), BM_CLICK, 0, 0);
+    HWND editor = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (editor = FindTopWindow(p->Pid(), L"TListForm")) != nullptr; }));
+    HWND list = nullptr;
+    for (HWND h : Children(editor))
+        if (ClassOf(h) == L"SysListView32") list = h;
+    ASSERT_NE(list, nullptr);
+    EXPECT_TRUE(WaitFor([&] { return ListItems(p->Process(), list) == Names{L" Home"}; }));
+    PostMessageW(editor, WM_CLOSE, 0, 0);
+    EXPECT_EQ(p->Close(), 0);
+}
+
 // Killed, as by the Task Manager or a crash, while its command hangs: the
 // command ends with it and lets go of the capture file, so the next start can
 // list again.
