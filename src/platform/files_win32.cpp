@@ -76,15 +76,34 @@ DWORD CarryOverMetadata(const std::wstring& target, HANDLE replacement, const st
     return ERROR_SUCCESS;
 }
 
+RenameWay lastRenameWay = RenameWay::None;
+// FileRenameInfoEx of the Windows 10 SDK (class 22); some headers declare it
+// only for a later _WIN32_WINNT than the program names.
+constexpr auto kFileRenameInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(22);
+bool posixRenameAllowed = true;
+
 // Renames the open file itself over the target, so that what takes the
 // target's place is exactly the file this handle wrote.
 DWORD RenameOver(HANDLE file, const std::wstring& target) {
     std::vector<BYTE> buffer(sizeof(FILE_RENAME_INFO) + (target.size() + 1) * sizeof(wchar_t));
     auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
-    info->ReplaceIfExists = TRUE;
     info->RootDirectory = nullptr;
     info->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
     std::memcpy(info->FileName, target.c_str(), (target.size() + 1) * sizeof(wchar_t));
+    // First the rename with POSIX semantics: the target's name goes over even
+    // while a reader holds it open with delete sharing (the reader keeps the
+    // old content). Older systems and other file systems refuse the class or
+    // the flags; the classic rename follows then.
+    if (posixRenameAllowed) {
+        info->Flags = FILE_RENAME_FLAG_POSIX_SEMANTICS | FILE_RENAME_FLAG_REPLACE_IF_EXISTS;
+        if (SetFileInformationByHandle(file, kFileRenameInfoEx, info, static_cast<DWORD>(buffer.size()))) {
+            lastRenameWay = RenameWay::Posix;
+            return ERROR_SUCCESS;
+        }
+    }
+    info->Flags = 0;
+    info->ReplaceIfExists = TRUE;
+    lastRenameWay = RenameWay::Classic;
     // A target that someone holds open without FILE_SHARE_DELETE cannot be
     // replaced until they let go; virus scanners, the indexer and backup
     // tools do that for moments at a time. Such a refusal is tried again for
@@ -109,6 +128,9 @@ BeforeReplaceHook beforeReplace = nullptr;
 }  // namespace
 
 void SetBeforeReplaceHook(BeforeReplaceHook hook) { beforeReplace = hook; }
+
+RenameWay LastRenameWay() { return lastRenameWay; }
+void AllowPosixRename(bool allowed) { posixRenameAllowed = allowed; }
 
 std::string ReadFileBytes(const std::wstring& path) {
     FileHandle f(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,

@@ -72,6 +72,49 @@ TEST(ReadFileBytes, DeniesOtherWritersButNotOtherReaders) {
 // indexer) blocks the replace for as long as they hold it. A short hold is
 // waited out; one that lasts fails with the create error, the old file and no
 // temporary file left.
+// The replace takes the rename with POSIX semantics where the system has it,
+// which goes through even while a reader holds the target with delete
+// sharing, and the classic rename otherwise; both leave exactly the new
+// bytes, and a reader that shares deletion keeps reading what it opened.
+TEST(WriteFileAtomic, ReplacesByEitherRenameWhileASharingReaderHoldsTheTarget) {
+    for (const bool posixAllowed : {true, false}) {
+        SCOPED_TRACE(posixAllowed ? "POSIX rename first" : "classic rename only");
+        AllowPosixRename(posixAllowed);
+        test::TempDir dir;
+        const std::wstring path = dir.File(L"Velnor.xml");
+        test::WriteBytes(path, "old");
+        HANDLE reader = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+        bool written = true;
+        try {
+            WriteFileAtomic(path, "new");
+        } catch (const EFCreateError&) {
+            written = false;
+        }
+        char seen[8] = {};
+        DWORD got = 0;
+        ReadFile(reader, seen, sizeof seen, &got, nullptr);
+        CloseHandle(reader);
+        AllowPosixRename(true);
+        const RenameWay way = LastRenameWay();
+        std::printf("  [info] %s: replaced by the %s rename\n", posixAllowed ? "POSIX first" : "classic only",
+                    way == RenameWay::Posix ? "POSIX" : "classic");
+        if (!posixAllowed) {
+            EXPECT_EQ(way, RenameWay::Classic);
+        }
+        // The POSIX rename, where it ran, always goes through; the classic
+        // one is refused on Windows while the reader holds the name (Wine
+        // renames anyway) and then leaves the old file whole.
+        if (way == RenameWay::Posix) {
+            EXPECT_TRUE(written);
+        }
+        EXPECT_EQ(test::ReadBytes(path), written ? "new" : "old");
+        EXPECT_EQ(std::string(seen, got), "old");
+        EXPECT_FALSE(test::Exists(path + L".tmp"));
+    }
+}
+
 TEST(WriteFileAtomic, WaitsOutAReaderThatBlocksTheReplaceForAMoment) {
     const struct {
         const char* what;
