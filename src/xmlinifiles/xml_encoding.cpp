@@ -10,32 +10,13 @@ namespace {
 
 const wchar_t* const kInvalidCharacter = L"文字エンコードとして無効なデータがあります";
 
-// Length of the valid UTF-8 sequence at i, or 0.
-size_t Utf8SequenceAt(std::string_view s, size_t i) {
-    const auto b0 = static_cast<unsigned char>(s[i]);
-    if (b0 == 0) return 0;
-    if (b0 < 0x80) return 1;
-    size_t len = 0;
-    char32_t cp = 0, min = 0;
-    if (b0 >= 0xC2 && b0 <= 0xDF) { len = 2; cp = b0 & 0x1F; min = 0x80; }
-    else if (b0 >= 0xE0 && b0 <= 0xEF) { len = 3; cp = b0 & 0x0F; min = 0x800; }
-    else if (b0 >= 0xF0 && b0 <= 0xF4) { len = 4; cp = b0 & 0x07; min = 0x10000; }
-    else return 0;
-    if (i + len > s.size()) return 0;
-    for (size_t k = 1; k < len; ++k) {
-        const auto b = static_cast<unsigned char>(s[i + k]);
-        if ((b & 0xC0) != 0x80) return 0;
-        cp = (cp << 6) | (b & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-    return len;
-}
-
 DecodedXml FromUtf8(std::string_view s) {
     DecodedXml r;
     size_t i = 0;
     while (i < s.size()) {
-        const size_t len = Utf8SequenceAt(s, i);
+        char32_t cp = 0;
+        // A NUL is valid UTF-8 but no XML character: the text ends there.
+        const size_t len = s[i] == '\0' ? 0 : Utf8SequenceAt(s, i, &cp);
         if (len == 0) {
             r.utf8.assign(s.substr(0, i));
             r.ok = false;
@@ -52,11 +33,7 @@ DecodedXml FromUtf8(std::string_view s) {
 DecodedXml FromUtf16(std::string_view s, bool bigEndian) {
     DecodedXml r;
     r.utf8.reserve(s.size());
-    auto unit = [&](size_t i) -> char32_t {
-        const auto a = static_cast<unsigned char>(s[i]);
-        const auto b = static_cast<unsigned char>(s[i + 1]);
-        return bigEndian ? (a << 8 | b) : (b << 8 | a);
-    };
+    auto unit = [&](size_t i) { return Utf16UnitAt(s, i, bigEndian); };
     auto fail = [&]() {
         r.ok = false;
         r.errorOffset = r.utf8.size();
@@ -66,12 +43,12 @@ DecodedXml FromUtf16(std::string_view s, bool bigEndian) {
     size_t i = 0;
     for (; i + 1 < s.size(); i += 2) {
         char32_t cp = unit(i);
-        if (cp == 0 || (cp >= 0xDC00 && cp <= 0xDFFF)) return fail();
-        if (cp >= 0xD800 && cp <= 0xDBFF) {
+        if (cp == 0 || IsLowSurrogate(cp)) return fail();
+        if (IsHighSurrogate(cp)) {
             if (i + 3 >= s.size()) return fail();
             const char32_t low = unit(i + 2);
-            if (low < 0xDC00 || low > 0xDFFF) return fail();
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+            if (!IsLowSurrogate(low)) return fail();
+            cp = JoinSurrogates(cp, low);
             i += 2;
         }
         AppendUtf8(r.utf8, cp);

@@ -30,13 +30,12 @@ bool IsReferenceByte(char c) {
 
 bool StartsWith(std::string_view s, size_t at, std::string_view prefix) { return s.substr(at, prefix.size()) == prefix; }
 
-// One code point of valid UTF-8 at i, which moves past it.
+// One code point at i, which moves past it; the text was decoded to valid
+// UTF-8 before, so a bad byte (never met) counts as U+FFFD.
 char32_t NextCodePoint(std::string_view s, size_t& i) {
-    const auto b0 = static_cast<unsigned char>(s[i++]);
-    if (b0 < 0x80) return b0;
-    const size_t len = b0 >= 0xF0 ? 4 : b0 >= 0xE0 ? 3 : 2;
-    char32_t cp = b0 & (0x3F >> (len - 1));
-    for (size_t k = 1; k < len && i < s.size(); ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i++]) & 0x3F);
+    char32_t cp = 0xFFFD;
+    const size_t len = Utf8SequenceAt(s, i, &cp);
+    i += len == 0 ? 1 : len;
     return cp;
 }
 
