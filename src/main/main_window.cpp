@@ -38,12 +38,11 @@ TmainForm* mainForm = nullptr;
 
 namespace {
 
-constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_THICKFRAME | WS_CLIPCHILDREN;
-constexpr DWORD kExStyle = WS_EX_CONTROLPARENT | WS_EX_APPWINDOW;
+// An unowned window with the taskbar button, no maximise box.
+constexpr WindowFrame kFrame{WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_THICKFRAME | WS_CLIPCHILDREN,
+                             WS_EX_CONTROLPARENT | WS_EX_APPWINDOW, 336, 249, kMainMinWidth, kMainMinHeight};
 
 // The layout as designed at 96 DPI.
-constexpr int kClientWidth = 336;
-constexpr int kClientHeight = 249;
 constexpr int kPanelWidth = 100;
 constexpr int kCommandButtonHeight = 35;
 constexpr int kListButtonHeight = 30;
@@ -61,9 +60,8 @@ constexpr DWORD kFirstListingLimitMs = 30000;
 constexpr UINT_PTR kCloseGraceTimer = 1;
 
 HWND MakeButton(HWND parent, const wchar_t* caption, int id) {
-    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
     return CreateWindowExW(0, L"BUTTON", caption, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0,
-                           parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+                           parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), InstanceOf(parent), nullptr);
 }
 
 }  // namespace
@@ -79,8 +77,7 @@ void TmainForm::Create(HINSTANCE instance, const MainWindowStart& start) {
     silent_ = start.silent;
     editor_ = start.editor;
     RegisterWindowClass(instance, kClassName, WindowProc, start.icon, start.smallIcon);
-    CreateWindowExW(kExStyle, kClassName, kApplicationTitle, kStyle, CW_USEDEFAULT, CW_USEDEFAULT, kMainMinWidth,
-                    kMainMinHeight, nullptr, nullptr, instance, this);
+    CreateFramedWindow(instance, kClassName, kApplicationTitle, kFrame, nullptr, this);
 }
 
 void TmainForm::CreateControls() {
@@ -123,9 +120,7 @@ void TmainForm::FormCreate() {
     ApplyDpi(DpiOf(hwnd_));
     // The designed client size at this DPI; the minimum outer size is in
     // physical pixels, so it wins on a small DPI.
-    const SIZE outer = OuterSizeForClient(Scale(kClientWidth, dpi_), Scale(kClientHeight, dpi_), kStyle, kExStyle, dpi_);
-    SetWindowPos(hwnd_, nullptr, 0, 0, std::max<LONG>(outer.cx, kMainMinWidth), std::max<LONG>(outer.cy, kMainMinHeight),
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SizeToDesign(hwnd_, kFrame, dpi_);
     MLog = DataFolder + L"WiFi.log";
     MDis = DataFolder + L"Disable.lst";
     // A capture left by a run that was killed must not be read as this run's.
@@ -299,7 +294,7 @@ LRESULT TmainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_GETMINMAXINFO:
             // Physical pixels at every DPI: the minimum also bounds stored sizes.
-            return SetMinimumSize(lParam, kMainMinWidth, kMainMinHeight);
+            return SetMinimumSize(lParam, kFrame.minWidth, kFrame.minHeight);
         case WM_DPICHANGED:
             TakeSuggestedRect(hwnd_, lParam);
             ApplyDpi(HIWORD(wParam));

@@ -59,8 +59,8 @@ LRESULT DrawToolButton(NMTBCUSTOMDRAW& draw, HFONT font) {
         case CDDS_ITEMPREPAINT: {
             const UINT state = draw.nmcd.uItemState;
             const bool disabled = state & CDIS_DISABLED;
-            COLORREF face = (state & CDIS_SELECTED) ? t.buttonPressed : (state & CDIS_HOT) ? t.buttonHot : t.button;
-            if (disabled) face = Mix(t.button, t.panel, 60);
+            const COLORREF face =
+                ButtonFace(t, (state & CDIS_SELECTED) != 0, (state & CDIS_HOT) != 0, disabled, t.button);
             const COLORREF edge = disabled ? Mix(t.border, t.panel, 60)
                                            : (state & (CDIS_HOT | CDIS_FOCUS)) ? t.accent : t.border;
             const RECT& r = draw.nmcd.rc;

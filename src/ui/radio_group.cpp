@@ -4,6 +4,7 @@
 
 #include "ui/container.h"
 #include "ui/dpi.h"
+#include "ui/window_plumbing.h"
 
 namespace velnor {
 namespace {
@@ -85,7 +86,7 @@ void TRadioGroup::Check(int index) {
 }
 
 HWND TRadioGroup::MakeButton(size_t index) {
-    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(group_, GWLP_HINSTANCE));
+    const HINSTANCE instance = InstanceOf(group_);
     DWORD style = WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON;
     // The first button opens the group; the tab stop follows the selection.
     if (index == 0) style |= WS_GROUP;

@@ -56,8 +56,7 @@ void DrawPushButton(const NMCUSTOMDRAW& d, const Theme& t) {
     FillRect(d.hdc, &r, SurfaceBrush(Surface::Panel));
     const int inset = Scale(2, dpi);
     InflateRect(&r, -inset, -inset);
-    COLORREF face = pressed ? t.buttonPressed : hot ? t.buttonHot : t.button;
-    if (disabled) face = Mix(t.button, t.panel, 60);
+    const COLORREF face = ButtonFace(t, pressed, hot, disabled, t.button);
     const COLORREF edge = disabled ? Mix(t.border, t.panel, 60) : (focused || hot) ? t.accent : t.border;
     GdiObject brush(CreateSolidBrush(face));
     GdiObject pen(CreatePen(PS_SOLID, focused ? Scale(2, dpi) : std::max(1, Scale(1, dpi)), edge));
@@ -96,7 +95,8 @@ void DrawRadioButton(const NMCUSTOMDRAW& d, const Theme& t, Surface surface) {
     const int top = r.top + (r.bottom - r.top - size) / 2;
     RECT circle{r.left + Scale(1, dpi), top, r.left + Scale(1, dpi) + size, top + size};
     const COLORREF ring = disabled ? Mix(t.border, t.window, 60) : (hot || focused || checked) ? t.accent : t.border;
-    const COLORREF fill = pressed ? t.buttonPressed : hot ? t.buttonHot : t.panel;
+    // A disabled circle keeps the panel's colour; its ring shows the state.
+    const COLORREF fill = ButtonFace(t, pressed, hot, false, t.panel);
     {
         GdiObject brush(CreateSolidBrush(fill));
         GdiObject pen(CreatePen(PS_SOLID, std::max(1, Scale(1, dpi)), ring));
@@ -139,6 +139,11 @@ void DrawRadioButton(const NMCUSTOMDRAW& d, const Theme& t, Surface surface) {
 }
 
 }  // namespace
+
+COLORREF ButtonFace(const Theme& theme, bool pressed, bool hot, bool disabled, COLORREF rest) {
+    if (disabled) return Mix(rest, theme.panel, 60);
+    return pressed ? theme.buttonPressed : hot ? theme.buttonHot : rest;
+}
 
 bool ThemeActive() { return CurrentTheme() && !HighContrast(); }
 

@@ -21,6 +21,12 @@ COLORREF TextColour();
 // for one change does no harm.
 void RefreshThemeState();
 
+struct Theme;
+// The face of anything pressed like a button (push button, radio circle,
+// tool button): pressed, hot, or at rest in `rest`; a disabled one is the
+// rest colour faded into the panel.
+COLORREF ButtonFace(const Theme& theme, bool pressed, bool hot, bool disabled, COLORREF rest);
+
 // Handles NM_CUSTOMDRAW of a BUTTON (push or radio) drawn on `surface`.
 LRESULT CustomDrawButton(const NMCUSTOMDRAW& draw, Surface surface);
 

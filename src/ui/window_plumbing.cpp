@@ -1,6 +1,25 @@
 #include "ui/window_plumbing.h"
 
+#include <algorithm>
+
+#include "ui/dpi.h"
+
 namespace velnor {
+
+HWND CreateFramedWindow(HINSTANCE instance, const wchar_t* className, const wchar_t* title, const WindowFrame& frame,
+                        HWND owner, void* self) {
+    return CreateWindowExW(frame.exStyle, className, title, frame.style, CW_USEDEFAULT, CW_USEDEFAULT, frame.minWidth,
+                           frame.minHeight, owner, nullptr, instance, self);
+}
+
+void SizeToDesign(HWND window, const WindowFrame& frame, UINT dpi) {
+    const SIZE outer = OuterSizeForClient(Scale(frame.clientWidth, dpi), Scale(frame.clientHeight, dpi), frame.style,
+                                          frame.exStyle, dpi);
+    SetWindowPos(window, nullptr, 0, 0, std::max<LONG>(outer.cx, frame.minWidth),
+                 std::max<LONG>(outer.cy, frame.minHeight), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+HINSTANCE InstanceOf(HWND window) { return reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE)); }
 
 void RegisterWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC proc, HICON icon, HICON smallIcon) {
     WNDCLASSEXW existing{};
