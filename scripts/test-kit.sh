@@ -70,6 +70,8 @@ for _ in $(seq 150); do
 done
 (cd "$kit" && wine cmd /c run-tests.cmd </dev/null >"$work/refused.log" 2>&1)
 rc=$?
+(cd "$kit" && wine cmd /c try-velnor.cmd </dev/null >"$work/try-refused.log" 2>&1)
+try_rc=$?
 kill "$velnor_pid" 2>/dev/null
 wait "$velnor_pid" 2>/dev/null
 refused() {
@@ -78,6 +80,28 @@ refused() {
     [ "$(tail -n 1 "$report/summary.txt" | tr -d '\r')" = "0 passed, 1 failed" ]
 }
 check "with Velnor running the kit stops before any layer, says why and ends \"0 passed, 1 failed\" (exit $rc)" refused
+check "with Velnor running try-velnor.cmd says so and starts nothing (exit $try_rc)" \
+  eval '[ "$try_rc" = 1 ] && grep -q "Velnor is running: close it" "$work/try-refused.log" && [ ! -e "$kit/sample/app" ]'
+
+# Started from inside the zip (Explorer runs a lone copy of the script from a
+# temporary folder): no bin folder beside it. Both scripts say so, in Japanese
+# and English, end with a non-zero exit code and point at no report.
+nobin=$run/nobin
+mkdir -p "$nobin"
+cp "$kit/run-tests.cmd" "$kit/try-velnor.cmd" "$nobin/"
+(cd "$nobin" && wine cmd /c run-tests.cmd </dev/null >"$work/nobin.log" 2>&1)
+nobin_rc=$?
+(cd "$nobin" && wine cmd /c try-velnor.cmd </dev/null >"$work/nobin-try.log" 2>&1)
+nobin_try_rc=$?
+said_no_bin() {
+  # The Japanese line in the console's code page (932), and the English one.
+  grep -qF "$(printf 'bin フォルダーが見つかりません' | iconv -f UTF-8 -t CP932)" "$1" &&
+    grep -q "The bin folder is missing" "$1"
+}
+check "without its bin folder run-tests.cmd says so, ends with exit code 2 (got $nobin_rc) and writes no report" \
+  eval '[ "$nobin_rc" = 2 ] && said_no_bin "$work/nobin.log" && ! grep -q "The report is in" "$work/nobin.log" && [ ! -e "$nobin/report" ]'
+check "without its bin folder try-velnor.cmd says so and ends with exit code 2 (got $nobin_try_rc)" \
+  eval '[ "$nobin_try_rc" = 2 ] && said_no_bin "$work/nobin-try.log"'
 wineserver -w
 : >"$calls"
 

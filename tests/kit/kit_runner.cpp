@@ -355,4 +355,9 @@ int Run() {
 }  // namespace
 }  // namespace velnor::kit
 
-int wmain() { return velnor::kit::Run(); }
+// "kit-runner.exe /velnor-running" only answers, by its exit code, whether
+// Velnor runs (1) or not (0), for try-velnor.cmd.
+int wmain(int argc, wchar_t** argv) {
+    if (argc == 2 && std::wstring(argv[1]) == L"/velnor-running") return velnor::kit::VelnorIsRunning() ? 1 : 0;
+    return velnor::kit::Run();
+}
