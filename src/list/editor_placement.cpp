@@ -1,17 +1,10 @@
 #include "list/editor_placement.h"
 
 #include <algorithm>
-#include <limits>
+
+#include "orvo/placement.h"
 
 namespace velnor {
-namespace {
-
-std::int32_t Clamp32(std::int64_t v) {
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, std::numeric_limits<std::int32_t>::min(),
-                                                              std::numeric_limits<std::int32_t>::max()));
-}
-
-}  // namespace
 
 EditorRect FirstEditorPlacement(const EditorRect& owner, std::int32_t width, std::int32_t height,
                                 std::int32_t workLeft, std::int32_t workTop) {
@@ -20,7 +13,7 @@ EditorRect FirstEditorPlacement(const EditorRect& owner, std::int32_t width, std
     std::int64_t top = static_cast<std::int64_t>(owner.top) + (static_cast<std::int64_t>(owner.height) - height) / 2;
     left = std::max<std::int64_t>(left, workLeft);
     top = std::max<std::int64_t>(top, workTop);
-    return {Clamp32(left), Clamp32(top), width, height};
+    return {ClampToInt32(left), ClampToInt32(top), width, height};
 }
 
 }  // namespace velnor

@@ -5,6 +5,7 @@
 // lengths and indexes agree with Windows.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,26 @@ std::wstring Utf8ToWide(std::string_view bytes);
 std::string WideToUtf8(std::wstring_view text);
 // Appends one code point (at most U+10FFFF) as UTF-8.
 void AppendUtf8(std::string& out, char32_t codePoint);
+
+// One character at a position: its code point and how many units (bytes of
+// UTF-8, code units of UTF-16) it takes. The one decoder of each form that
+// every other conversion and check builds on.
+struct DecodedChar {
+    char32_t codePoint = 0;
+    size_t length = 0;  // 0: no valid sequence starts here
+};
+
+// The UTF-8 sequence at `at` (which must be inside the bytes). Overlong
+// forms, surrogates, values beyond U+10FFFF and truncated sequences are not
+// valid.
+DecodedChar DecodeUtf8At(std::string_view bytes, size_t at);
+
+// The UTF-16 character at `at`: a surrogate pair joined into one code point;
+// a lone surrogate comes back as itself with length 1, for the caller to
+// judge.
+DecodedChar DecodeUtf16At(std::wstring_view text, size_t at);
+
+inline bool IsSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
 
 // ASCII letters compared without regard to case, everything else exactly.
 bool EqualsIgnoringAsciiCase(std::wstring_view a, std::wstring_view b);

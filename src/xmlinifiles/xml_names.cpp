@@ -1,6 +1,6 @@
 #include "xmlinifiles/xml_names.h"
 
-#include <cstdint>
+#include "platform/utf.h"
 
 namespace velnor {
 namespace {
@@ -22,18 +22,11 @@ bool IsNameChar(char32_t c) {
 
 bool IsXmlName(std::wstring_view name) {
     if (name.empty()) return false;
-    for (size_t i = 0; i < name.size(); ++i) {
-        const bool first = i == 0;
-        auto c = static_cast<char32_t>(static_cast<std::uint16_t>(name[i]));
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < name.size()) {
-            const auto low = static_cast<char32_t>(static_cast<std::uint16_t>(name[i + 1]));
-            if (low < 0xDC00 || low > 0xDFFF) return false;
-            c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-            ++i;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            return false;
-        }
-        if (!(first ? IsNameStartChar(c) : IsNameChar(c))) return false;
+    for (size_t i = 0; i < name.size();) {
+        const DecodedChar c = DecodeUtf16At(name, i);
+        if (IsSurrogate(c.codePoint)) return false;
+        if (!(i == 0 ? IsNameStartChar(c.codePoint) : IsNameChar(c.codePoint))) return false;
+        i += c.length;
     }
     return true;
 }
@@ -44,15 +37,10 @@ bool IsXmlChar(char32_t c) {
 }
 
 bool IsXmlText(std::wstring_view text) {
-    for (size_t i = 0; i < text.size(); ++i) {
-        auto c = static_cast<char32_t>(static_cast<std::uint16_t>(text[i]));
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size()) {
-            const auto low = static_cast<char32_t>(static_cast<std::uint16_t>(text[i + 1]));
-            if (low < 0xDC00 || low > 0xDFFF) return false;
-            ++i;
-            continue;
-        }
-        if (!IsXmlChar(c)) return false;
+    for (size_t i = 0; i < text.size();) {
+        const DecodedChar c = DecodeUtf16At(text, i);
+        if (!IsXmlChar(c.codePoint)) return false;
+        i += c.length;
     }
     return true;
 }
