@@ -1,7 +1,5 @@
 #include "xmlinifiles/xml_encoding.h"
 
-#include <cstdint>
-
 #include "platform/ansi_codec.h"
 #include "platform/utf.h"
 
@@ -10,40 +8,19 @@ namespace {
 
 const wchar_t* const kInvalidCharacter = L"文字エンコードとして無効なデータがあります";
 
-// Length of the valid UTF-8 sequence at i, or 0.
-size_t Utf8SequenceAt(std::string_view s, size_t i) {
-    const auto b0 = static_cast<unsigned char>(s[i]);
-    if (b0 == 0) return 0;
-    if (b0 < 0x80) return 1;
-    size_t len = 0;
-    char32_t cp = 0, min = 0;
-    if (b0 >= 0xC2 && b0 <= 0xDF) { len = 2; cp = b0 & 0x1F; min = 0x80; }
-    else if (b0 >= 0xE0 && b0 <= 0xEF) { len = 3; cp = b0 & 0x0F; min = 0x800; }
-    else if (b0 >= 0xF0 && b0 <= 0xF4) { len = 4; cp = b0 & 0x07; min = 0x10000; }
-    else return 0;
-    if (i + len > s.size()) return 0;
-    for (size_t k = 1; k < len; ++k) {
-        const auto b = static_cast<unsigned char>(s[i + k]);
-        if ((b & 0xC0) != 0x80) return 0;
-        cp = (cp << 6) | (b & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-    return len;
-}
-
 DecodedXml FromUtf8(std::string_view s) {
     DecodedXml r;
     size_t i = 0;
     while (i < s.size()) {
-        const size_t len = Utf8SequenceAt(s, i);
-        if (len == 0) {
+        const size_t length = s[i] == '\0' ? 0 : DecodeUtf8At(s, i).length;
+        if (length == 0) {
             r.utf8.assign(s.substr(0, i));
             r.ok = false;
             r.errorOffset = i;
             r.reason = kInvalidCharacter;
             return r;
         }
-        i += len;
+        i += length;
     }
     r.utf8.assign(s);
     return r;
@@ -52,31 +29,22 @@ DecodedXml FromUtf8(std::string_view s) {
 DecodedXml FromUtf16(std::string_view s, bool bigEndian) {
     DecodedXml r;
     r.utf8.reserve(s.size());
-    auto unit = [&](size_t i) -> char32_t {
-        const auto a = static_cast<unsigned char>(s[i]);
-        const auto b = static_cast<unsigned char>(s[i + 1]);
-        return bigEndian ? (a << 8 | b) : (b << 8 | a);
-    };
     auto fail = [&]() {
         r.ok = false;
         r.errorOffset = r.utf8.size();
         r.reason = kInvalidCharacter;
         return r;
     };
-    size_t i = 0;
-    for (; i + 1 < s.size(); i += 2) {
-        char32_t cp = unit(i);
-        if (cp == 0 || (cp >= 0xDC00 && cp <= 0xDFFF)) return fail();
-        if (cp >= 0xD800 && cp <= 0xDBFF) {
-            if (i + 3 >= s.size()) return fail();
-            const char32_t low = unit(i + 2);
-            if (low < 0xDC00 || low > 0xDFFF) return fail();
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
-            i += 2;
-        }
-        AppendUtf8(r.utf8, cp);
+    const std::string_view whole = s.substr(0, s.size() - s.size() % 2);
+    const std::wstring units = bigEndian ? Utf16BeToWide(whole) : Utf16LeToWide(whole);
+    for (size_t i = 0; i < units.size();) {
+        const DecodedChar c = DecodeUtf16At(units, i);
+        if (c.codePoint == 0 || IsSurrogate(c.codePoint)) return fail();
+        AppendUtf8(r.utf8, c.codePoint);
+        i += c.length;
     }
-    if (i < s.size()) return fail();
+    // A byte left over halves a character.
+    if (whole.size() != s.size()) return fail();
     return r;
 }
 
@@ -161,16 +129,6 @@ std::string AsciiPrefix(std::string_view bytes) {
     return std::string(bytes.substr(0, n));
 }
 
-// Text that the code page gives back byte for byte; anything else would be
-// changed by the next write.
-std::optional<std::wstring> ReadExactly(unsigned codePage, std::string_view bytes) {
-    auto text = CodePageToWide(codePage, bytes);
-    if (!text) return std::nullopt;
-    const auto back = WideToCodePage(codePage, *text);
-    if (!back || *back != bytes) return std::nullopt;
-    return text;
-}
-
 DecodedXml FromCodePage(std::string_view bytes, unsigned codePage, std::string_view label) {
     DecodedXml r;
     auto fail = [&](std::wstring reason) {
@@ -180,7 +138,10 @@ DecodedXml FromCodePage(std::string_view bytes, unsigned codePage, std::string_v
         return r;
     };
     const std::wstring unreadable = L"文字エンコード \"" + Utf8ToWide(label) + L"\" として読めないデータがあります";
-    if (const auto whole = ReadExactly(codePage, bytes)) {
+    // Judged by the text the bytes stand for: a code page may hold one
+    // character under several codes (Windows-31J's NEC and IBM rows), and a
+    // write gives each its canonical code.
+    if (const auto whole = CodePageToWide(codePage, bytes)) {
         r.utf8 = WideToUtf8(*whole);
     } else {
         // Found again line by line for the message: a line feed byte is a
@@ -190,7 +151,7 @@ DecodedXml FromCodePage(std::string_view bytes, unsigned codePage, std::string_v
             size_t end = bytes.find('\n', start);
             end = end == std::string_view::npos ? bytes.size() : end + 1;
             const std::string_view line = bytes.substr(start, end - start);
-            const auto text = ReadExactly(codePage, line);
+            const auto text = CodePageToWide(codePage, line);
             if (!text) {
                 r.utf8 += AsciiPrefix(line);
                 return fail(unreadable);
@@ -214,13 +175,42 @@ std::wstring UnsupportedEncodingReason(std::wstring_view label) {
     return L"文字エンコード \"" + std::wstring(label) + L"\" には対応していません";
 }
 
+bool LabelFitsBytes(std::wstring_view label, XmlEncoding read) {
+    using Form = XmlEncoding::Form;
+    const auto declared = EncodingFromLabel(label);
+    if (!declared) return false;
+    const bool declaredUtf16 = declared->form == Form::Utf16Le || declared->form == Form::Utf16Be;
+    switch (read.form) {
+        case Form::Utf16Le:
+        case Form::Utf16Be: {
+            if (declared->form == Form::Utf8) return true;
+            if (!declaredUtf16) return false;
+            // "utf-16" and its aliases leave the order to the mark.
+            const wchar_t* other = read.form == Form::Utf16Le ? L"utf-16be" : L"utf-16le";
+            return !EqualsIgnoringAsciiCase(label, other);
+        }
+        case Form::Utf8: return !declaredUtf16;
+        case Form::CodePage: return true;
+    }
+    return true;
+}
+
+std::wstring ContradictedEncodingReason(std::wstring_view label) {
+    return L"宣言された文字エンコード \"" + std::wstring(label) + L"\" とファイルの文字エンコードが一致しません";
+}
+
 DecodedXml DecodeXmlBytes(std::string_view bytes) {
+    using Form = XmlEncoding::Form;
+    auto read = [](DecodedXml decoded, XmlEncoding encoding) {
+        decoded.encoding = encoding;
+        return decoded;
+    };
     auto at = [&](size_t i) { return i < bytes.size() ? static_cast<unsigned char>(bytes[i]) : 0x100u; };
     if (at(0) == 0xEF && at(1) == 0xBB && at(2) == 0xBF) return FromUtf8(bytes.substr(3));
-    if (at(0) == 0xFF && at(1) == 0xFE) return FromUtf16(bytes.substr(2), false);
-    if (at(0) == 0xFE && at(1) == 0xFF) return FromUtf16(bytes.substr(2), true);
-    if (at(0) == '<' && at(1) == 0) return FromUtf16(bytes, false);
-    if (at(0) == 0 && at(1) == '<') return FromUtf16(bytes, true);
+    if (at(0) == 0xFF && at(1) == 0xFE) return read(FromUtf16(bytes.substr(2), false), {Form::Utf16Le});
+    if (at(0) == 0xFE && at(1) == 0xFF) return read(FromUtf16(bytes.substr(2), true), {Form::Utf16Be});
+    if (at(0) == '<' && at(1) == 0) return read(FromUtf16(bytes, false), {Form::Utf16Le});
+    if (at(0) == 0 && at(1) == '<') return read(FromUtf16(bytes, true), {Form::Utf16Be});
     const std::string label = DeclaredLabel(bytes);
     const auto encoding = EncodingFromLabel(Utf8ToWide(label));
     if (!encoding) {
@@ -230,7 +220,8 @@ DecodedXml DecodeXmlBytes(std::string_view bytes) {
         r.reason = UnsupportedEncodingReason(Utf8ToWide(label));
         return r;
     }
-    if (encoding->form == XmlEncoding::Form::CodePage) return FromCodePage(bytes, encoding->codePage, label);
+    if (encoding->form == Form::CodePage)
+        return read(FromCodePage(bytes, encoding->codePage, label), *encoding);
     return FromUtf8(bytes);
 }
 

@@ -21,6 +21,7 @@ struct XmlEncoding {
 
 struct DecodedXml {
     std::string utf8;  // on failure: the text decoded up to the fault
+    XmlEncoding encoding;  // what the bytes were read as
     bool ok = true;
     size_t errorOffset = 0;  // into utf8
     std::wstring reason;
@@ -41,6 +42,15 @@ std::optional<XmlEncoding> EncodingFromLabel(std::wstring_view label);
 
 // The parse-error reason for a declared encoding the store cannot read.
 std::wstring UnsupportedEncodingReason(std::wstring_view label);
+
+// Whether a declaration's encoding label fits the bytes it was read from.
+// Behind a UTF-16 mark only UTF-16 of that byte order (or UTF-8, which
+// parsers take for no label at all) may be named; UTF-8 bytes may not be
+// labelled UTF-16. Anything else the bytes contradict.
+bool LabelFitsBytes(std::wstring_view label, XmlEncoding read);
+
+// The parse-error reason for a label that the bytes contradict.
+std::wstring ContradictedEncodingReason(std::wstring_view label);
 
 // UTF-8 text in the given encoding; UTF-16 gets a byte-order mark. Nothing
 // when some character has no exact representation in the code page.

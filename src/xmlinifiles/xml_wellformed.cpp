@@ -1,7 +1,5 @@
 #include "xmlinifiles/xml_wellformed.h"
 
-#include <cstdint>
-#include <set>
 #include <unordered_set>
 
 #include "platform/utf.h"
@@ -31,16 +29,6 @@ bool IsReferenceByte(char c) {
 
 bool StartsWith(std::string_view s, size_t at, std::string_view prefix) { return s.substr(at, prefix.size()) == prefix; }
 
-// One code point of valid UTF-8 at i, which moves past it.
-char32_t NextCodePoint(std::string_view s, size_t& i) {
-    const auto b0 = static_cast<unsigned char>(s[i++]);
-    if (b0 < 0x80) return b0;
-    const size_t len = b0 >= 0xF0 ? 4 : b0 >= 0xE0 ? 3 : 2;
-    char32_t cp = b0 & (0x3F >> (len - 1));
-    for (size_t k = 1; k < len && i < s.size(); ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i++]) & 0x3F);
-    return cp;
-}
-
 class Checker {
 public:
     explicit Checker(std::string_view text) : text_(text) {}
@@ -53,7 +41,9 @@ public:
                 ++i;
                 continue;
             }
-            if (!IsXmlChar(NextCodePoint(text_, i))) return At(L"XML で使用できない文字があります", at);
+            const DecodedChar c = DecodeUtf8At(text_, i);
+            if (c.length == 0 || !IsXmlChar(c.codePoint)) return At(L"XML で使用できない文字があります", at);
+            i += c.length;
         }
         const pugi::xml_parse_result r = doc_.load_buffer(text_.data(), text_.size(), kRawFlags, pugi::encoding_utf8);
         if (!r) return At(ParseStatusReason(r.status), static_cast<size_t>(r.offset < 0 ? 0 : r.offset));
@@ -93,7 +83,6 @@ private:
 
     Fault CheckTopLevel() {
         bool element = false;
-        bool doctype = false;
         for (pugi::xml_node n = doc_.first_child(); n; n = n.next_sibling()) {
             switch (n.type()) {
                 case pugi::node_declaration: {
@@ -103,10 +92,8 @@ private:
                     break;
                 }
                 case pugi::node_doctype:
-                    if (doctype || element) return At(ParseStatusReason(pugi::status_bad_doctype), Offset(n.value()));
-                    doctype = true;
-                    ReadEntityDeclarations(n.value());
-                    break;
+                    // One before the root element is refused before this pass.
+                    return At(ParseStatusReason(pugi::status_bad_doctype), Offset(n.value()));
                 case pugi::node_element:
                     if (element) return At(L"ルート要素の後に別の要素があります", Offset(n.name()) - 1);
                     element = true;
@@ -147,38 +134,10 @@ private:
         if (is("standalone")) {
             const std::string_view value = a.value();
             if (value != "yes" && value != "no") return bad;
-            standalone_ = value == "yes";
             a = a.next_attribute();
         }
         if (a) return bad;
         return std::nullopt;
-    }
-
-    // The general entities that the internal subset declares. With an
-    // external subset or parameter entity references somewhere, references
-    // to entities not declared here are no fault of well-formedness.
-    void ReadEntityDeclarations(std::string_view dtd) {
-        const size_t subset = dtd.find('[');
-        const std::string_view head = dtd.substr(0, subset);
-        if (head.find("SYSTEM") != std::string_view::npos || head.find("PUBLIC") != std::string_view::npos)
-            externalSubset_ = true;
-        if (subset == std::string_view::npos) return;
-        for (size_t i = subset; i < dtd.size(); ++i) {
-            if (dtd[i] == '%' && i + 1 < dtd.size() && !IsSpace(dtd[i + 1])) externalSubset_ = true;
-            if (!StartsWith(dtd, i, "<!ENTITY")) continue;
-            size_t k = i + 8;
-            while (k < dtd.size() && IsSpace(dtd[k])) ++k;
-            if (k < dtd.size() && dtd[k] == '%') continue;
-            const size_t nameStart = k;
-            while (k < dtd.size() && !IsSpace(dtd[k])) ++k;
-            const std::string name(dtd.substr(nameStart, k - nameStart));
-            while (k < dtd.size() && IsSpace(dtd[k])) ++k;
-            if (StartsWith(dtd, k, "SYSTEM") || StartsWith(dtd, k, "PUBLIC")) {
-                external_.insert(name);
-            } else {
-                internal_.insert(name);
-            }
-        }
     }
 
     Fault CheckName(const char* name) const {
@@ -248,12 +207,8 @@ private:
             } else if (!IsXmlName(Utf8ToWide(body))) {
                 return At(L"\"&\" の後に正しい参照がありません", Offset(raw + i));
             } else if (!IsPredefined(body)) {
-                const std::string name(body);
-                if (attribute && external_.count(name))
-                    return At(L"属性値で外部実体 \"" + Utf8ToWide(body) + L"\" は参照できません", Offset(raw + i));
-                const bool mayBeElsewhere = externalSubset_ && !standalone_;
-                if (!internal_.count(name) && !external_.count(name) && !mayBeElsewhere)
-                    return At(L"実体 \"" + Utf8ToWide(body) + L"\" は宣言されていません", Offset(raw + i));
+                // Without a document type declaration no other entity exists.
+                return At(L"実体 \"" + Utf8ToWide(body) + L"\" は宣言されていません", Offset(raw + i));
             }
             i = end;
         }
@@ -286,10 +241,6 @@ private:
     std::string_view text_;
     pugi::xml_document doc_;
     const char* base_ = nullptr;
-    std::set<std::string> internal_;
-    std::set<std::string> external_;
-    bool externalSubset_ = false;
-    bool standalone_ = false;
 };
 
 }  // namespace
@@ -313,5 +264,24 @@ const wchar_t* ParseStatusReason(pugi::xml_parse_status status) {
 }
 
 std::optional<WellFormednessFault> FindWellFormednessFault(std::string_view utf8) { return Checker(utf8).Run(); }
+
+std::optional<WellFormednessFault> FindDocumentTypeDeclaration(std::string_view utf8) {
+    size_t i = 0;
+    while (i < utf8.size()) {
+        if (IsSpace(utf8[i])) {
+            ++i;
+        } else if (StartsWith(utf8, i, "<?") || StartsWith(utf8, i, "<!--")) {
+            const std::string_view end = utf8[i + 1] == '?' ? "?>" : "-->";
+            const size_t close = utf8.find(end, i + 2);
+            if (close == std::string_view::npos) return std::nullopt;
+            i = close + end.size();
+        } else if (StartsWith(utf8, i, "<!DOCTYPE")) {
+            return At(L"文書型宣言 (DOCTYPE) は使用できません", i);
+        } else {
+            return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
 
 }  // namespace velnor

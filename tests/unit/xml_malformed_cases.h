@@ -49,11 +49,13 @@ inline const MalformedCase kMalformed[] = {
     {"<r \xC2\xB7" "a=\"1\"/>", L"名前に使えない文字があります\r\n行: 1\r\n<r ·a=\"1\"/>"},
     {"<r><?a\xC3\x97 x?></r>", L"名前に使えない文字があります\r\n行: 1\r\n<r><?a× x?></r>"},
     {"<r/><!DOCTYPE r>", L"文書型宣言が正しくありません\r\n行: 1\r\n<r/><!DOCTYPE r>"},
-    {"<!DOCTYPE r>\n<!DOCTYPE r><r/>", L"文書型宣言が正しくありません\r\n行: 2\r\n<!DOCTYPE r><r/>"},
+    // Malformed beyond the document type declaration, which is refused first.
+    {"<!DOCTYPE r>\n<!DOCTYPE r><r/>", L"文書型宣言 (DOCTYPE) は使用できません\r\n行: 1\r\n<!DOCTYPE r>"},
     {"<!DOCTYPE r [<!ENTITY e SYSTEM \"e.txt\">]><r a=\"&e;\"/>",
-     L"属性値で外部実体 \"e\" は参照できません\r\n行: 1\r\n<!DOCTYPE r [<!ENTITY e SYSTEM \"e.txt\">]"},
-    {"<?xml version=\"1.0\" standalone=\"yes\"?><!DOCTYPE r SYSTEM \"r.dtd\"><r>&e;</r>",
-     L"実体 \"e\" は宣言されていません\r\n行: 1\r\n<?xml version=\"1.0\" standalone=\"yes\"?><!"},
+     L"文書型宣言 (DOCTYPE) は使用できません\r\n行: 1\r\n<!DOCTYPE r [<!ENTITY e SYSTEM \"e.txt\">]"},
+    {"<?xml version=\"1.0\" standalone=\"yes\"?>\n<!DOCTYPE r SYSTEM \"r.dtd\"><r>&e;</r>",
+     L"文書型宣言 (DOCTYPE) は使用できません\r\n行: 2\r\n<!DOCTYPE r SYSTEM \"r.dtd\"><r>&e;</r>"},
+    {"<!DOCTYPE r [ rubbish ]><r/>", L"文書型宣言 (DOCTYPE) は使用できません\r\n行: 1\r\n<!DOCTYPE r [ rubbish ]><r/>"},
 };
 
 }  // namespace velnor::xmltest
