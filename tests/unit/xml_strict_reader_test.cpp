@@ -18,6 +18,8 @@
 
 #include <chrono>
 #include <thread>
+
+#include "support/libxml2_reading.h"
 #endif
 
 #include "platform/errors.h"
@@ -128,6 +130,7 @@ std::vector<CorpusCase> Corpus() {
         {"<\xE8\xA8\xAD\xE5\xAE\x9A a\xC2\xB7=\"1\"><_a.b-c/><\xF0\x90\x80\x80/><a\xCC\x80/><\xEF\xBF\xBD/></\xE8\xA8\xAD\xE5\xAE\x9A>",
          WellFormed},
         {"<settings xmlns:v=\"urn:v\"><v:Window><Left Type=\"9\">5</Left></v:Window></settings>", WellFormed},
+        {"<a:b:-c x:y:-z=\"1\"/>", WellFormed},
         {"<1a/>", Malformed},
         {"<-a/>", Malformed},
         {"<\xC2\xB7" "a/>", Malformed},
@@ -204,6 +207,14 @@ Verdict Xmllint(const std::filesystem::path& file, const std::filesystem::path& 
     Verdict v;
     v.accepted = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     v.messages = WideToUtf8(Utf8ToWide(xmltest::ReadRaw(xmltest::PathText(errors))));
+    // A namespace error is no fault of XML 1.0 ("a:b:-c" is a legal name),
+    // but xmllint cannot switch namespaces off and its namespace parser can
+    // fail on what follows; libxml2 itself then reads the file without them.
+    const size_t namespaceError = v.messages.find("namespace error : ");
+    if (!v.accepted && namespaceError != std::string::npos && namespaceError + 9 == v.messages.find(" error : ")) {
+        v.accepted = test::Libxml2Reading(xmltest::ReadRaw(xmltest::PathText(file))).WellFormed();
+        v.messages += "(read again by libxml2 without namespaces)\n";
+    }
     return v;
 }
 #endif
