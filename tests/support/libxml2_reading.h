@@ -148,10 +148,19 @@ inline std::string ValueDifference(XmlDocument& store, const Libxml2Reading& str
         const std::string name = WideToUtf8(ours.NodeName());
         if (!SameName(name, theirs->name, theirs->ns, strict.WithoutNamespaces()))
             return "element " + name + " / " + QualifiedName(theirs->name, theirs->ns);
-        xmlAttrPtr a = theirs->properties;
+        // Namespace declarations are attributes to the store; libxml2 keeps
+        // only those it cannot use as declarations ("xmlns:6") among them.
+        auto declaration = [](std::string_view attribute) {
+            return attribute == "xmlns" || attribute.substr(0, 6) == "xmlns:";
+        };
+        auto nextAttribute = [&](xmlAttrPtr a) {
+            while (a && declaration(QualifiedName(a->name, a->ns))) a = a->next;
+            return a;
+        };
+        xmlAttrPtr a = nextAttribute(theirs->properties);
         for (pugi::xml_attribute ours_a = ours.Raw().first_attribute(); ours_a; ours_a = ours_a.next_attribute()) {
             const std::string_view attribute = ours_a.name();
-            if (attribute == "xmlns" || attribute.substr(0, 6) == "xmlns:") continue;
+            if (declaration(attribute)) continue;
             if (!a) return "attribute " + std::string(attribute) + " of " + name + " only in the store";
             std::unique_ptr<xmlChar, xmlFreeFunc> value(xmlNodeGetContent(reinterpret_cast<xmlNodePtr>(a)),
                                                              xmlFree);
@@ -159,7 +168,7 @@ inline std::string ValueDifference(XmlDocument& store, const Libxml2Reading& str
             if (!SameName(attribute, a->name, a->ns, strict.WithoutNamespaces()) || theirValue != ours_a.value())
                 return "attribute of " + name + ": " + std::string(attribute) + "='" + ours_a.value() + "' / " +
                        QualifiedName(a->name, a->ns) + "='" + theirValue + "'";
-            a = a->next;
+            a = nextAttribute(a->next);
         }
         if (a) return "attribute " + QualifiedName(a->name, a->ns) + " of " + name + " only in libxml2";
         std::string value;
