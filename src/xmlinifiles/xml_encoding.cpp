@@ -1,5 +1,7 @@
 #include "xmlinifiles/xml_encoding.h"
 
+#include <algorithm>
+
 #include "platform/ansi_codec.h"
 #include "platform/utf.h"
 
@@ -129,6 +131,20 @@ std::string AsciiPrefix(std::string_view bytes) {
     return std::string(bytes.substr(0, n));
 }
 
+// The text the bytes stand for, judged by the text: a code page may hold one
+// character under several codes (Windows-31J's NEC and IBM rows), and a write
+// gives it its usual one. But a byte above 0x7F never stands for an ASCII
+// character: that is the system's best fit (Windows' US-ASCII drops the high
+// bit), which would silently change the value.
+std::optional<std::wstring> ReadFaithfully(unsigned codePage, std::string_view bytes) {
+    auto text = CodePageToWide(codePage, bytes);
+    if (!text) return std::nullopt;
+    const auto asciiBytes = std::count_if(bytes.begin(), bytes.end(), [](char b) { return (b & 0x80) == 0; });
+    const auto asciiCharacters = std::count_if(text->begin(), text->end(), [](wchar_t c) { return c < 0x80; });
+    if (asciiCharacters > asciiBytes) return std::nullopt;
+    return text;
+}
+
 DecodedXml FromCodePage(std::string_view bytes, unsigned codePage, std::string_view label) {
     DecodedXml r;
     auto fail = [&](std::wstring reason) {
@@ -138,10 +154,7 @@ DecodedXml FromCodePage(std::string_view bytes, unsigned codePage, std::string_v
         return r;
     };
     const std::wstring unreadable = L"文字エンコード \"" + Utf8ToWide(label) + L"\" として読めないデータがあります";
-    // Judged by the text the bytes stand for: a code page may hold one
-    // character under several codes (Windows-31J's NEC and IBM rows), and a
-    // write gives each its canonical code.
-    if (const auto whole = CodePageToWide(codePage, bytes)) {
+    if (const auto whole = ReadFaithfully(codePage, bytes)) {
         r.utf8 = WideToUtf8(*whole);
     } else {
         // Found again line by line for the message: a line feed byte is a
@@ -151,7 +164,7 @@ DecodedXml FromCodePage(std::string_view bytes, unsigned codePage, std::string_v
             size_t end = bytes.find('\n', start);
             end = end == std::string_view::npos ? bytes.size() : end + 1;
             const std::string_view line = bytes.substr(start, end - start);
-            const auto text = CodePageToWide(codePage, line);
+            const auto text = ReadFaithfully(codePage, line);
             if (!text) {
                 r.utf8 += AsciiPrefix(line);
                 return fail(unreadable);
