@@ -222,8 +222,9 @@ DecodedXml DecodeXmlBytes(std::string_view bytes) {
     if (at(0) == 0xEF && at(1) == 0xBB && at(2) == 0xBF) return FromUtf8(bytes.substr(3));
     if (at(0) == 0xFF && at(1) == 0xFE) return read(FromUtf16(bytes.substr(2), false), {Form::Utf16Le});
     if (at(0) == 0xFE && at(1) == 0xFF) return read(FromUtf16(bytes.substr(2), true), {Form::Utf16Be});
-    if (at(0) == '<' && at(1) == 0) return read(FromUtf16(bytes, false), {Form::Utf16Le});
-    if (at(0) == 0 && at(1) == '<') return read(FromUtf16(bytes, true), {Form::Utf16Be});
+    // Without a mark, XML allows UTF-16 only when a declaration opens it.
+    if (at(0) == '<' && at(1) == 0 && at(2) == '?' && at(3) == 0) return read(FromUtf16(bytes, false), {Form::Utf16Le});
+    if (at(0) == 0 && at(1) == '<' && at(2) == 0 && at(3) == '?') return read(FromUtf16(bytes, true), {Form::Utf16Be});
     const std::string label = DeclaredLabel(bytes);
     const auto encoding = EncodingFromLabel(Utf8ToWide(label));
     if (!encoding) {

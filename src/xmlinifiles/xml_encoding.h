@@ -28,7 +28,8 @@ struct DecodedXml {
 };
 
 // Recognises UTF-8 (with or without a byte-order mark) and UTF-16 of either
-// byte order (by its mark, or by "<" as the first character). Other bytes are
+// byte order (by its mark, or by a declaration's "<?" as its first
+// characters). Other bytes are
 // read in the encoding that their declaration names, when the system can
 // convert it without loss, and as UTF-8 otherwise. Invalid sequences, NUL
 // characters and a declared encoding that cannot be read are faults,

@@ -33,9 +33,9 @@ public:
         }
         // libxml2 drops a byte left over after the last UTF-16 character;
         // it halves a character.
-        const bool utf16 = bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') ||
-                                                 (bytes[0] == '\xFE' && bytes[1] == '\xFF') ||
-                                                 (bytes[0] == '<' && bytes[1] == '\0') || (bytes[0] == '\0' && bytes[1] == '<'));
+        const std::string_view start = bytes.substr(0, 4);
+        const bool utf16 = start.starts_with("\xFF\xFE") || start.starts_with("\xFE\xFF") ||
+                           start == std::string_view("<\0?\0", 4) || start == std::string_view("\0<\0?", 4);
         if (utf16 && bytes.size() % 2 != 0 && !ignoreDeclaredEncoding) {
             wellFormed_ = false;
             message_ = "a byte left over after the last UTF-16 character";

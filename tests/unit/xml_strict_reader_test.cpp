@@ -159,6 +159,8 @@ std::vector<CorpusCase> Corpus() {
         {"<?xml version=\"1.0\" encoding=\"UTF-16\"?><r/>", Malformed},
         {Utf16Le(L"<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><r>自宅</r>"), Malformed},
         {Utf16Le(L"<r>\xD800</r>"), Malformed},
+        {WideToUtf16Le(L"<?xml version=\"1.0\"?><r>自宅</r>"), WellFormed},
+        {WideToUtf16Le(L"<r>自宅</r>"), Malformed},
         // Document type declarations: the store refuses them all.
         {"<!DOCTYPE r><r/>", RefusedByTheStore},
         {"<!DOCTYPE root [<!ENTITY net \" Office\">]><root><SSID>&net;</SSID></root>", RefusedByTheStore},
