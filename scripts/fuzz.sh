@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang and runs each for a bounded time
 # (FUZZ_SECONDS, 60 by default), starting from the seeds in fuzz/seeds and
-# keeping the corpus in the build tree.
+# keeping the corpus in the build tree. Each run prints its executions and
+# the coverage reached; a finding fails the command and is kept.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -19,7 +20,9 @@ for target in build/fuzz/fuzz/*_fuzz; do
   seeds=()
   [ -d "fuzz/seeds/$name" ] && seeds=("fuzz/seeds/$name")
   echo "== $name for ${seconds}s"
-  if ! "$target" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 \
+  # libFuzzer stops itself after the time given; the outer bound ends a run
+  # that a slow input keeps past it.
+  if ! timeout --kill-after=10 $((seconds + 60)) "$target" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 \
       -artifact_prefix="build/fuzz/crashes/$name/" "$corpus" "${seeds[@]}" >"build/fuzz/$name.log" 2>&1; then
     status=1
     echo "$name: FAILED, see build/fuzz/$name.log and build/fuzz/crashes/$name/"

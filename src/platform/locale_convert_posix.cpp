@@ -18,6 +18,10 @@ int DigitValue(wchar_t c, int base) {
     return v < base ? v : -1;
 }
 
+// The white space the platform's number parser skips: the ASCII controls
+// TAB to CR, the space, the no-break space and the ideographic space.
+bool IsBlank(wchar_t c) { return c == L' ' || (c >= L'\t' && c <= L'\r') || c == 0xA0 || c == 0x3000; }
+
 }  // namespace
 
 PlatformDate PlatformDateFromStr(const std::wstring& text) {
@@ -30,18 +34,30 @@ PlatformDate PlatformDateFromStr(const std::wstring& text) {
     return {ConvertStatus::TypeMismatch, 0};
 }
 
-// As loose as the Windows call: surrounding spaces, "&H" and "&O" prefixes,
-// thousands separators, and a fraction rounded half to even.
+// As loose as the Windows call: blanks around the number and after a sign,
+// a sign before or after it or parentheses for a negative, "&H" and "&O"
+// prefixes, thousands separators, and a fraction rounded half to even.
 PlatformInt32 PlatformI4FromStr(const std::wstring& text) {
-    size_t b = text.find_first_not_of(L' ');
-    size_t e = text.find_last_not_of(L' ');
-    if (b == std::wstring::npos) return {};
-    std::wstring_view s(text.data() + b, e - b + 1);
+    std::wstring_view s(text);
+    auto trim = [&s] {
+        while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+        while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+    };
+    trim();
+    if (s.empty()) return {};
     bool negative = false;
-    if (s[0] == L'+' || s[0] == L'-') {
-        negative = s[0] == L'-';
+    if (s.size() > 2 && s.front() == L'(' && s.back() == L')') {
+        negative = true;
+        s = s.substr(1, s.size() - 2);
+    } else if (s.front() == L'+' || s.front() == L'-') {
+        negative = s.front() == L'-';
         s.remove_prefix(1);
+    } else if (s.back() == L'+' || s.back() == L'-') {
+        negative = s.back() == L'-';
+        s.remove_suffix(1);
     }
+    trim();
+    if (s.empty()) return {};
     constexpr long long kLimit = 1LL << 33;
     long long value = 0;
     if (s.size() > 2 && s[0] == L'&' && (s[1] == L'H' || s[1] == L'h' || s[1] == L'O' || s[1] == L'o')) {

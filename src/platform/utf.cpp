@@ -21,7 +21,11 @@ std::wstring Utf16ToWide(std::string_view bytes, bool bigEndian) {
     std::wstring out;
     out.reserve(bytes.size() / 2 + 1);
     size_t i = 0;
-    for (; i + 1 < bytes.size(); i += 2) out.push_back(static_cast<wchar_t>(Utf16UnitAt(bytes, i, bigEndian)));
+    for (; i + 1 < bytes.size(); i += 2) {
+        const auto a = static_cast<unsigned char>(bytes[i]);
+        const auto b = static_cast<unsigned char>(bytes[i + 1]);
+        out.push_back(static_cast<wchar_t>(bigEndian ? (a << 8 | b) : (b << 8 | a)));
+    }
     if (i < bytes.size()) out.push_back(kReplacement);
     return out;
 }
@@ -41,54 +45,47 @@ std::string WideToUtf16(std::wstring_view text, bool bigEndian) {
 
 }  // namespace
 
-size_t Utf8SequenceAt(std::string_view bytes, size_t i, char32_t* codePoint) {
-    const auto b0 = static_cast<unsigned char>(bytes[i]);
-    if (b0 < 0x80) {
-        *codePoint = b0;
-        return 1;
-    }
-    size_t len = 0;
-    char32_t cp = 0, min = 0;
-    if (b0 >= 0xC2 && b0 <= 0xDF) { len = 2; cp = b0 & 0x1F; min = 0x80; }
-    else if (b0 >= 0xE0 && b0 <= 0xEF) { len = 3; cp = b0 & 0x0F; min = 0x800; }
-    else if (b0 >= 0xF0 && b0 <= 0xF4) { len = 4; cp = b0 & 0x07; min = 0x10000; }
-    else return 0;
-    if (i + len > bytes.size()) return 0;
-    for (size_t k = 1; k < len; ++k) {
-        const auto b = static_cast<unsigned char>(bytes[i + k]);
-        if ((b & 0xC0) != 0x80) return 0;
+DecodedChar DecodeUtf8At(std::string_view bytes, size_t at) {
+    const auto b0 = static_cast<unsigned char>(bytes[at]);
+    if (b0 < 0x80) return {b0, 1};
+    size_t length = 0;
+    char32_t cp = 0;
+    char32_t min = 0;
+    if (b0 >= 0xC2 && b0 <= 0xDF) { length = 2; cp = b0 & 0x1F; min = 0x80; }
+    else if (b0 >= 0xE0 && b0 <= 0xEF) { length = 3; cp = b0 & 0x0F; min = 0x800; }
+    else if (b0 >= 0xF0 && b0 <= 0xF4) { length = 4; cp = b0 & 0x07; min = 0x10000; }
+    else return {};
+    if (at + length > bytes.size()) return {};
+    for (size_t k = 1; k < length; ++k) {
+        const auto b = static_cast<unsigned char>(bytes[at + k]);
+        if ((b & 0xC0) != 0x80) return {};
         cp = (cp << 6) | (b & 0x3F);
     }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-    *codePoint = cp;
-    return len;
+    if (cp < min || cp > 0x10FFFF || IsSurrogate(cp)) return {};
+    return {cp, length};
 }
 
-char32_t NextUtf16CodePoint(std::wstring_view text, size_t& i) {
-    const char32_t c = static_cast<std::uint16_t>(text[i++]);
-    if (IsHighSurrogate(c) && i < text.size()) {
-        const char32_t low = static_cast<std::uint16_t>(text[i]);
-        if (IsLowSurrogate(low)) {
-            ++i;
-            return JoinSurrogates(c, low);
-        }
+DecodedChar DecodeUtf16At(std::wstring_view text, size_t at) {
+    const auto unit = static_cast<char32_t>(static_cast<std::uint16_t>(text[at]));
+    if (unit >= 0xD800 && unit <= 0xDBFF && at + 1 < text.size()) {
+        const auto low = static_cast<char32_t>(static_cast<std::uint16_t>(text[at + 1]));
+        if (low >= 0xDC00 && low <= 0xDFFF) return {0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00), 2};
     }
-    return c;
+    return {unit, 1};
 }
 
 std::wstring Utf8ToWide(std::string_view bytes) {
     std::wstring out;
     out.reserve(bytes.size());
     for (size_t i = 0; i < bytes.size();) {
-        char32_t cp = 0;
-        const size_t len = Utf8SequenceAt(bytes, i, &cp);
-        if (len == 0) {
+        const DecodedChar c = DecodeUtf8At(bytes, i);
+        if (c.length == 0) {
             out.push_back(kReplacement);
             ++i;
             continue;
         }
-        AppendCodePoint(out, cp);
-        i += len;
+        AppendCodePoint(out, c.codePoint);
+        i += c.length;
     }
     return out;
 }
@@ -97,9 +94,9 @@ std::string WideToUtf8(std::wstring_view text) {
     std::string out;
     out.reserve(text.size() * 3);
     for (size_t i = 0; i < text.size();) {
-        char32_t cp = NextUtf16CodePoint(text, i);
-        if (cp >= 0xD800 && cp <= 0xDFFF) cp = kReplacement;
-        AppendUtf8(out, cp);
+        const DecodedChar c = DecodeUtf16At(text, i);
+        AppendUtf8(out, IsSurrogate(c.codePoint) ? kReplacement : c.codePoint);
+        i += c.length;
     }
     return out;
 }

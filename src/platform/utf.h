@@ -5,6 +5,7 @@
 // lengths and indexes agree with Windows.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -17,25 +18,25 @@ std::string WideToUtf8(std::wstring_view text);
 // Appends one code point (at most U+10FFFF) as UTF-8.
 void AppendUtf8(std::string& out, char32_t codePoint);
 
-// The one home of the UTF primitives that the store's readers share.
-constexpr bool IsHighSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-constexpr bool IsLowSurrogate(char32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-constexpr char32_t JoinSurrogates(char32_t high, char32_t low) {
-    return 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00);
-}
-// The length of the valid UTF-8 sequence at `i` (overlong forms, surrogates,
-// code points beyond U+10FFFF and cut sequences are not valid), with its code
-// point; 0 where the bytes there are not valid UTF-8.
-size_t Utf8SequenceAt(std::string_view bytes, size_t i, char32_t* codePoint);
-// The UTF-16 code unit in the two bytes at `i`.
-constexpr char32_t Utf16UnitAt(std::string_view bytes, size_t i, bool bigEndian) {
-    const auto a = static_cast<unsigned char>(bytes[i]);
-    const auto b = static_cast<unsigned char>(bytes[i + 1]);
-    return bigEndian ? static_cast<char32_t>(a << 8 | b) : static_cast<char32_t>(b << 8 | a);
-}
-// The code point at `i` of UTF-16 text, a surrogate pair joined, and `i`
-// moved past it; a lone surrogate comes back as it is.
-char32_t NextUtf16CodePoint(std::wstring_view text, size_t& i);
+// One character at a position: its code point and how many units (bytes of
+// UTF-8, code units of UTF-16) it takes. The one decoder of each form that
+// every other conversion and check builds on.
+struct DecodedChar {
+    char32_t codePoint = 0;
+    size_t length = 0;  // 0: no valid sequence starts here
+};
+
+// The UTF-8 sequence at `at` (which must be inside the bytes). Overlong
+// forms, surrogates, values beyond U+10FFFF and truncated sequences are not
+// valid.
+DecodedChar DecodeUtf8At(std::string_view bytes, size_t at);
+
+// The UTF-16 character at `at`: a surrogate pair joined into one code point;
+// a lone surrogate comes back as itself with length 1, for the caller to
+// judge.
+DecodedChar DecodeUtf16At(std::wstring_view text, size_t at);
+
+inline bool IsSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
 
 // ASCII letters compared without regard to case, everything else exactly.
 bool EqualsIgnoringAsciiCase(std::wstring_view a, std::wstring_view b);

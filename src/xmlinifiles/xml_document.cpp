@@ -12,8 +12,8 @@
 namespace velnor {
 namespace {
 
-// No DOCTYPE node is kept, so no entity is ever declared, let alone expanded;
-// nothing is fetched from outside.
+// A document type declaration is refused before this parse, so no entity is
+// ever declared, let alone expanded; nothing is fetched from outside.
 constexpr unsigned kParseFlags = pugi::parse_default | pugi::parse_declaration | pugi::parse_pi | pugi::parse_comments;
 // Raw output keeps a loaded file's layout; the store's own indentation is text
 // in the tree.
@@ -52,10 +52,13 @@ XmlDocument::XmlDocument() = default;
 void XmlDocument::LoadFromBytes(std::string_view bytes) {
     doc_.reset();
     holder_ = pugi::xml_node();
+    readUtf16_.reset();
     modified_ = false;
     if (bytes.size() > kMaxFileBytes) throw ParseError(L"ファイルが大きすぎます", bytes.substr(0, 4096), 0);
     const DecodedXml decoded = DecodeXmlBytes(bytes);
     if (!decoded.ok) throw ParseError(decoded.reason, decoded.utf8, decoded.errorOffset);
+    if (const auto fault = FindDocumentTypeDeclaration(decoded.utf8))
+        throw ParseError(fault->reason, decoded.utf8, fault->offset);
     const pugi::xml_parse_result r =
         doc_.load_buffer(decoded.utf8.data(), decoded.utf8.size(), kParseFlags, pugi::encoding_utf8);
     if (!r) {
@@ -75,15 +78,26 @@ void XmlDocument::LoadFromBytes(std::string_view bytes) {
         doc_.reset();
         throw ParseError(UnsupportedEncodingReason(label), decoded.utf8, 0);
     }
+    if (!LabelFitsBytes(label, decoded.encoding)) {
+        doc_.reset();
+        throw ParseError(ContradictedEncodingReason(label), decoded.utf8, 0);
+    }
+    const XmlEncoding::Form form = decoded.encoding.form;
+    if (form == XmlEncoding::Form::Utf16Le || form == XmlEncoding::Form::Utf16Be) readUtf16_ = decoded.encoding;
 }
 
 void XmlDocument::LoadFromFile(const std::wstring& path) { LoadFromBytes(ReadFileBytes(path)); }
 
+XmlEncoding XmlDocument::WriteEncoding() const {
+    // A file read as UTF-16 keeps its byte order, which its declaration (if
+    // any) cannot contradict; see LabelFitsBytes.
+    if (readUtf16_) return *readUtf16_;
+    return EncodingFromLabel(Utf8ToWide(Declaration().attribute("encoding").value())).value_or(XmlEncoding{});
+}
+
 std::string XmlDocument::SaveToBytes() const {
     const pugi::xml_node declaration = Declaration();
-    const auto encoding = EncodingFromLabel(Utf8ToWide(declaration.attribute("encoding").value()));
-    if (const auto bytes = EncodeXmlText(Print({}), encoding.value_or(XmlEncoding{})))
-        return *bytes;
+    if (const auto bytes = EncodeXmlText(Print({}), WriteEncoding())) return *bytes;
     // Some character has no place in the declared code page: the file is
     // written as UTF-8 and its declaration says so. The tree keeps its own.
     pugi::xml_document scratch;
@@ -134,6 +148,7 @@ void XmlDocument::SetDeclaration(std::wstring_view version, std::wstring_view en
     } else {
         decl = doc_.prepend_child(pugi::node_declaration);
     }
+    readUtf16_.reset();
     const std::pair<const char*, std::wstring_view> items[] = {
         {"version", version}, {"encoding", encoding}, {"standalone", standalone}};
     for (const auto& [name, value] : items)

@@ -6,9 +6,11 @@
 
 #include <pugixml.hpp>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "xmlinifiles/xml_encoding.h"
 #include "xmlinifiles/xml_node.h"
 
 namespace velnor {
@@ -32,15 +34,16 @@ public:
     bool Modified() const { return modified_; }
     void SetModified(bool modified) { modified_ = modified; }
 
-    // Replaces the tree. Whitespace-only text is dropped, no DTD is read or
-    // expanded and nothing outside the bytes is fetched. A fault raises
-    // EXMLError with the reason, line number and start of the failing line.
+    // Replaces the tree. Whitespace-only text is dropped, a document type
+    // declaration is refused and nothing outside the bytes is fetched. A
+    // fault raises EXMLError with the reason, line number and start of the
+    // failing line.
     void LoadFromBytes(std::string_view bytes);
     void LoadFromFile(const std::wstring& path);
 
-    // The document in the encoding its declaration names; as UTF-8, with a
-    // declaration that says so, when some character has no place in the
-    // declared code page.
+    // The document in the encoding its declaration names (a file read as
+    // UTF-16 in the byte order it had); as UTF-8, with a declaration that
+    // says so, when some character has no place in the declared code page.
     std::string SaveToBytes() const;
     // Replaces the file only after a complete write; clears the modified flag.
     void SaveToFile(const std::wstring& path);
@@ -74,9 +77,13 @@ private:
     // tree's own when there is one.
     std::string Print(pugi::xml_node declaration) const;
     pugi::xml_node Declaration() const;
+    // The encoding the next write uses while every character fits.
+    XmlEncoding WriteEncoding() const;
 
     pugi::xml_document doc_;
     pugi::xml_node holder_;
+    // Set when the file was read as UTF-16, in the byte order it had.
+    std::optional<XmlEncoding> readUtf16_;
     std::wstring fileName_;
     std::wstring indent_ = L"\t";
     bool autoIndent_ = false;

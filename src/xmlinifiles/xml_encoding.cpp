@@ -1,6 +1,6 @@
 #include "xmlinifiles/xml_encoding.h"
 
-#include <cstdint>
+#include <algorithm>
 
 #include "platform/ansi_codec.h"
 #include "platform/utf.h"
@@ -14,17 +14,15 @@ DecodedXml FromUtf8(std::string_view s) {
     DecodedXml r;
     size_t i = 0;
     while (i < s.size()) {
-        char32_t cp = 0;
-        // A NUL is valid UTF-8 but no XML character: the text ends there.
-        const size_t len = s[i] == '\0' ? 0 : Utf8SequenceAt(s, i, &cp);
-        if (len == 0) {
+        const size_t length = s[i] == '\0' ? 0 : DecodeUtf8At(s, i).length;
+        if (length == 0) {
             r.utf8.assign(s.substr(0, i));
             r.ok = false;
             r.errorOffset = i;
             r.reason = kInvalidCharacter;
             return r;
         }
-        i += len;
+        i += length;
     }
     r.utf8.assign(s);
     return r;
@@ -33,27 +31,22 @@ DecodedXml FromUtf8(std::string_view s) {
 DecodedXml FromUtf16(std::string_view s, bool bigEndian) {
     DecodedXml r;
     r.utf8.reserve(s.size());
-    auto unit = [&](size_t i) { return Utf16UnitAt(s, i, bigEndian); };
     auto fail = [&]() {
         r.ok = false;
         r.errorOffset = r.utf8.size();
         r.reason = kInvalidCharacter;
         return r;
     };
-    size_t i = 0;
-    for (; i + 1 < s.size(); i += 2) {
-        char32_t cp = unit(i);
-        if (cp == 0 || IsLowSurrogate(cp)) return fail();
-        if (IsHighSurrogate(cp)) {
-            if (i + 3 >= s.size()) return fail();
-            const char32_t low = unit(i + 2);
-            if (!IsLowSurrogate(low)) return fail();
-            cp = JoinSurrogates(cp, low);
-            i += 2;
-        }
-        AppendUtf8(r.utf8, cp);
+    const std::string_view whole = s.substr(0, s.size() - s.size() % 2);
+    const std::wstring units = bigEndian ? Utf16BeToWide(whole) : Utf16LeToWide(whole);
+    for (size_t i = 0; i < units.size();) {
+        const DecodedChar c = DecodeUtf16At(units, i);
+        if (c.codePoint == 0 || IsSurrogate(c.codePoint)) return fail();
+        AppendUtf8(r.utf8, c.codePoint);
+        i += c.length;
     }
-    if (i < s.size()) return fail();
+    // A byte left over halves a character.
+    if (whole.size() != s.size()) return fail();
     return r;
 }
 
@@ -138,13 +131,17 @@ std::string AsciiPrefix(std::string_view bytes) {
     return std::string(bytes.substr(0, n));
 }
 
-// Text that the code page gives back byte for byte; anything else would be
-// changed by the next write.
-std::optional<std::wstring> ReadExactly(unsigned codePage, std::string_view bytes) {
+// The text the bytes stand for, judged by the text: a code page may hold one
+// character under several codes (Windows-31J's NEC and IBM rows), and a write
+// gives it its usual one. But a byte above 0x7F never stands for an ASCII
+// character: that is the system's best fit (Windows' US-ASCII drops the high
+// bit), which would silently change the value.
+std::optional<std::wstring> ReadFaithfully(unsigned codePage, std::string_view bytes) {
     auto text = CodePageToWide(codePage, bytes);
     if (!text) return std::nullopt;
-    const auto back = WideToCodePage(codePage, *text);
-    if (!back || *back != bytes) return std::nullopt;
+    const auto asciiBytes = std::count_if(bytes.begin(), bytes.end(), [](char b) { return (b & 0x80) == 0; });
+    const auto asciiCharacters = std::count_if(text->begin(), text->end(), [](wchar_t c) { return c < 0x80; });
+    if (asciiCharacters > asciiBytes) return std::nullopt;
     return text;
 }
 
@@ -157,7 +154,7 @@ DecodedXml FromCodePage(std::string_view bytes, unsigned codePage, std::string_v
         return r;
     };
     const std::wstring unreadable = L"文字エンコード \"" + Utf8ToWide(label) + L"\" として読めないデータがあります";
-    if (const auto whole = ReadExactly(codePage, bytes)) {
+    if (const auto whole = ReadFaithfully(codePage, bytes)) {
         r.utf8 = WideToUtf8(*whole);
     } else {
         // Found again line by line for the message: a line feed byte is a
@@ -167,7 +164,7 @@ DecodedXml FromCodePage(std::string_view bytes, unsigned codePage, std::string_v
             size_t end = bytes.find('\n', start);
             end = end == std::string_view::npos ? bytes.size() : end + 1;
             const std::string_view line = bytes.substr(start, end - start);
-            const auto text = ReadExactly(codePage, line);
+            const auto text = ReadFaithfully(codePage, line);
             if (!text) {
                 r.utf8 += AsciiPrefix(line);
                 return fail(unreadable);
@@ -191,13 +188,43 @@ std::wstring UnsupportedEncodingReason(std::wstring_view label) {
     return L"文字エンコード \"" + std::wstring(label) + L"\" には対応していません";
 }
 
+bool LabelFitsBytes(std::wstring_view label, XmlEncoding read) {
+    using Form = XmlEncoding::Form;
+    const auto declared = EncodingFromLabel(label);
+    if (!declared) return false;
+    const bool declaredUtf16 = declared->form == Form::Utf16Le || declared->form == Form::Utf16Be;
+    switch (read.form) {
+        case Form::Utf16Le:
+        case Form::Utf16Be: {
+            if (declared->form == Form::Utf8) return true;
+            if (!declaredUtf16) return false;
+            // "utf-16" and its aliases leave the order to the mark.
+            const wchar_t* other = read.form == Form::Utf16Le ? L"utf-16be" : L"utf-16le";
+            return !EqualsIgnoringAsciiCase(label, other);
+        }
+        case Form::Utf8: return !declaredUtf16;
+        case Form::CodePage: return true;
+    }
+    return true;
+}
+
+std::wstring ContradictedEncodingReason(std::wstring_view label) {
+    return L"宣言された文字エンコード \"" + std::wstring(label) + L"\" とファイルの文字エンコードが一致しません";
+}
+
 DecodedXml DecodeXmlBytes(std::string_view bytes) {
+    using Form = XmlEncoding::Form;
+    auto read = [](DecodedXml decoded, XmlEncoding encoding) {
+        decoded.encoding = encoding;
+        return decoded;
+    };
     auto at = [&](size_t i) { return i < bytes.size() ? static_cast<unsigned char>(bytes[i]) : 0x100u; };
     if (at(0) == 0xEF && at(1) == 0xBB && at(2) == 0xBF) return FromUtf8(bytes.substr(3));
-    if (at(0) == 0xFF && at(1) == 0xFE) return FromUtf16(bytes.substr(2), false);
-    if (at(0) == 0xFE && at(1) == 0xFF) return FromUtf16(bytes.substr(2), true);
-    if (at(0) == '<' && at(1) == 0) return FromUtf16(bytes, false);
-    if (at(0) == 0 && at(1) == '<') return FromUtf16(bytes, true);
+    if (at(0) == 0xFF && at(1) == 0xFE) return read(FromUtf16(bytes.substr(2), false), {Form::Utf16Le});
+    if (at(0) == 0xFE && at(1) == 0xFF) return read(FromUtf16(bytes.substr(2), true), {Form::Utf16Be});
+    // Without a mark, XML allows UTF-16 only when a declaration opens it.
+    if (at(0) == '<' && at(1) == 0 && at(2) == '?' && at(3) == 0) return read(FromUtf16(bytes, false), {Form::Utf16Le});
+    if (at(0) == 0 && at(1) == '<' && at(2) == 0 && at(3) == '?') return read(FromUtf16(bytes, true), {Form::Utf16Be});
     const std::string label = DeclaredLabel(bytes);
     const auto encoding = EncodingFromLabel(Utf8ToWide(label));
     if (!encoding) {
@@ -207,7 +234,8 @@ DecodedXml DecodeXmlBytes(std::string_view bytes) {
         r.reason = UnsupportedEncodingReason(Utf8ToWide(label));
         return r;
     }
-    if (encoding->form == XmlEncoding::Form::CodePage) return FromCodePage(bytes, encoding->codePage, label);
+    if (encoding->form == Form::CodePage)
+        return read(FromCodePage(bytes, encoding->codePage, label), *encoding);
     return FromUtf8(bytes);
 }
 

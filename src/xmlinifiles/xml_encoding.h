@@ -21,13 +21,15 @@ struct XmlEncoding {
 
 struct DecodedXml {
     std::string utf8;  // on failure: the text decoded up to the fault
+    XmlEncoding encoding;  // what the bytes were read as
     bool ok = true;
     size_t errorOffset = 0;  // into utf8
     std::wstring reason;
 };
 
 // Recognises UTF-8 (with or without a byte-order mark) and UTF-16 of either
-// byte order (by its mark, or by "<" as the first character). Other bytes are
+// byte order (by its mark, or by a declaration's "<?" as its first
+// characters). Other bytes are
 // read in the encoding that their declaration names, when the system can
 // convert it without loss, and as UTF-8 otherwise. Invalid sequences, NUL
 // characters and a declared encoding that cannot be read are faults,
@@ -41,6 +43,15 @@ std::optional<XmlEncoding> EncodingFromLabel(std::wstring_view label);
 
 // The parse-error reason for a declared encoding the store cannot read.
 std::wstring UnsupportedEncodingReason(std::wstring_view label);
+
+// Whether a declaration's encoding label fits the bytes it was read from.
+// Behind a UTF-16 mark only UTF-16 of that byte order (or UTF-8, which
+// parsers take for no label at all) may be named; UTF-8 bytes may not be
+// labelled UTF-16. Anything else the bytes contradict.
+bool LabelFitsBytes(std::wstring_view label, XmlEncoding read);
+
+// The parse-error reason for a label that the bytes contradict.
+std::wstring ContradictedEncodingReason(std::wstring_view label);
 
 // UTF-8 text in the given encoding; UTF-16 gets a byte-order mark. Nothing
 // when some character has no exact representation in the code page.

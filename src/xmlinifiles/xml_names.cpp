@@ -1,7 +1,5 @@
 #include "xmlinifiles/xml_names.h"
 
-#include <cstdint>
-
 #include "platform/utf.h"
 
 namespace velnor {
@@ -24,12 +22,11 @@ bool IsNameChar(char32_t c) {
 
 bool IsXmlName(std::wstring_view name) {
     if (name.empty()) return false;
-    // A lone surrogate is no name character of either kind.
     for (size_t i = 0; i < name.size();) {
-        const bool first = i == 0;
-        const char32_t c = NextUtf16CodePoint(name, i);
-        if (c >= 0xD800 && c <= 0xDFFF) return false;
-        if (!(first ? IsNameStartChar(c) : IsNameChar(c))) return false;
+        const DecodedChar c = DecodeUtf16At(name, i);
+        if (IsSurrogate(c.codePoint)) return false;
+        if (!(i == 0 ? IsNameStartChar(c.codePoint) : IsNameChar(c.codePoint))) return false;
+        i += c.length;
     }
     return true;
 }
@@ -40,9 +37,11 @@ bool IsXmlChar(char32_t c) {
 }
 
 bool IsXmlText(std::wstring_view text) {
-    // A lone surrogate is no XML character.
-    for (size_t i = 0; i < text.size();)
-        if (!IsXmlChar(NextUtf16CodePoint(text, i))) return false;
+    for (size_t i = 0; i < text.size();) {
+        const DecodedChar c = DecodeUtf16At(text, i);
+        if (!IsXmlChar(c.codePoint)) return false;
+        i += c.length;
+    }
     return true;
 }
 

@@ -1,6 +1,5 @@
 #include "xmlinifiles/xml_wellformed.h"
 
-#include <cstdint>
 #include <unordered_set>
 
 #include "platform/utf.h"
@@ -30,15 +29,6 @@ bool IsReferenceByte(char c) {
 
 bool StartsWith(std::string_view s, size_t at, std::string_view prefix) { return s.substr(at, prefix.size()) == prefix; }
 
-// One code point at i, which moves past it; the text was decoded to valid
-// UTF-8 before, so a bad byte (never met) counts as U+FFFD.
-char32_t NextCodePoint(std::string_view s, size_t& i) {
-    char32_t cp = 0xFFFD;
-    const size_t len = Utf8SequenceAt(s, i, &cp);
-    i += len == 0 ? 1 : len;
-    return cp;
-}
-
 class Checker {
 public:
     explicit Checker(std::string_view text) : text_(text) {}
@@ -51,7 +41,9 @@ public:
                 ++i;
                 continue;
             }
-            if (!IsXmlChar(NextCodePoint(text_, i))) return At(L"XML で使用できない文字があります", at);
+            const DecodedChar c = DecodeUtf8At(text_, i);
+            if (c.length == 0 || !IsXmlChar(c.codePoint)) return At(L"XML で使用できない文字があります", at);
+            i += c.length;
         }
         const pugi::xml_parse_result r = doc_.load_buffer(text_.data(), text_.size(), kRawFlags, pugi::encoding_utf8);
         if (!r) return At(ParseStatusReason(r.status), static_cast<size_t>(r.offset < 0 ? 0 : r.offset));
@@ -100,11 +92,8 @@ private:
                     break;
                 }
                 case pugi::node_doctype:
-                    // Refused outright, as the platform's XML engine does by
-                    // default: the engine would honour none of its entities or
-                    // defaults, so a value could be read, and written back,
-                    // other than the user meant it.
-                    return At(L"文書型宣言 (DOCTYPE) は使えません", DoctypeStart(n));
+                    // One before the root element is refused before this pass.
+                    return At(ParseStatusReason(pugi::status_bad_doctype), Offset(n.value()));
                 case pugi::node_element:
                     if (element) return At(L"ルート要素の後に別の要素があります", Offset(n.name()) - 1);
                     element = true;
@@ -149,13 +138,6 @@ private:
         }
         if (a) return bad;
         return std::nullopt;
-    }
-
-    // Where "<!DOCTYPE" begins: the engine gives the offset of its content.
-    size_t DoctypeStart(pugi::xml_node n) const {
-        size_t at = Offset(n.value());
-        const size_t opening = text_.rfind("<!DOCTYPE", at);
-        return opening == std::string_view::npos ? at : opening;
     }
 
     Fault CheckName(const char* name) const {
@@ -225,7 +207,7 @@ private:
             } else if (!IsXmlName(Utf8ToWide(body))) {
                 return At(L"\"&\" の後に正しい参照がありません", Offset(raw + i));
             } else if (!IsPredefined(body)) {
-                // Without a document type declaration nothing else is declared.
+                // Without a document type declaration no other entity exists.
                 return At(L"実体 \"" + Utf8ToWide(body) + L"\" は宣言されていません", Offset(raw + i));
             }
             i = end;
@@ -282,5 +264,24 @@ const wchar_t* ParseStatusReason(pugi::xml_parse_status status) {
 }
 
 std::optional<WellFormednessFault> FindWellFormednessFault(std::string_view utf8) { return Checker(utf8).Run(); }
+
+std::optional<WellFormednessFault> FindDocumentTypeDeclaration(std::string_view utf8) {
+    size_t i = 0;
+    while (i < utf8.size()) {
+        if (IsSpace(utf8[i])) {
+            ++i;
+        } else if (StartsWith(utf8, i, "<?") || StartsWith(utf8, i, "<!--")) {
+            const std::string_view end = utf8[i + 1] == '?' ? "?>" : "-->";
+            const size_t close = utf8.find(end, i + 2);
+            if (close == std::string_view::npos) return std::nullopt;
+            i = close + end.size();
+        } else if (StartsWith(utf8, i, "<!DOCTYPE")) {
+            return At(L"文書型宣言 (DOCTYPE) は使用できません", i);
+        } else {
+            return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
 
 }  // namespace velnor

@@ -2,7 +2,10 @@
 // one root element and no text outside it, a declaration only at the very
 // start and only with its own items, XML names, unique attributes, references
 // that are complete and declared, legal characters, no "<" in attribute
-// values, no "]]>" in text and no "--" in comments.
+// values, no "]]>" in text and no "--" in comments. A document type
+// declaration is refused outright: the engine would neither check its inside
+// nor honour its entities and defaults, so values would be misread and the
+// next write would drop it.
 #pragma once
 
 #include <pugixml.hpp>
@@ -25,5 +28,10 @@ struct WellFormednessFault {
 // Checks UTF-8 text that the engine has already parsed. Nothing when it is
 // well-formed; otherwise the first fault found, with its byte offset.
 std::optional<WellFormednessFault> FindWellFormednessFault(std::string_view utf8);
+
+// The document type declaration in the prolog of UTF-8 text, whatever its
+// inside; nothing when there is none. Looked for before the engine parses,
+// so that a broken internal subset gets the same clear message.
+std::optional<WellFormednessFault> FindDocumentTypeDeclaration(std::string_view utf8);
 
 }  // namespace velnor

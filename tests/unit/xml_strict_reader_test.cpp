@@ -1,7 +1,8 @@
 // An independent, strict XML parser (libxml2's xmllint) judges the store:
-// what the store refuses as malformed it refuses too, and whatever the store
-// accepts, from a table or from the fuzz corpus, the store writes back as a
-// document that xmllint accepts and that reads back as the same tree.
+// what the store refuses as malformed it refuses too, a corpus of documents
+// is judged alike by both, and whatever the store accepts, from the corpus or
+// from the fuzz corpus, the store writes back as a document that xmllint
+// accepts and that reads back as the same tree.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -17,6 +18,8 @@
 
 #include <chrono>
 #include <thread>
+
+#include "support/libxml2_reading.h"
 #endif
 
 #include "platform/errors.h"
@@ -33,21 +36,144 @@ extern char** environ;
 namespace velnor {
 namespace {
 
-// Well-formed documents the engine's own checks must not spoil: references
-// of every kind, the whole prolog, namespaces, declared encodings.
-const char* const kWellFormed[] = {
-    "<r a='1' b='&quot;&#10;&#x9;'>&amp;&lt;&gt;&apos;&quot;&#65;&#x42;&#x1F600;<![CDATA[a<&]]>b]]</r>",
-    "<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"no\"?>\n<!-- c - d --><?app data?>\n"
-    "<root><?pi x?><!--in--></root>\n<!-- after -->\n",
-    "<settings xmlns:v=\"urn:v\"><v:Window><Left Type=\"9\">5</Left></v:Window></settings>",
-    "<r>\xE8\xA8\xAD\xE5\xAE\x9A ]] > \xEF\xBF\xBD</r>",
-    "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\r\n<root><Window><SSID Type=\"10\"> \x8E\xA9\x91\xEE</SSID></Window></root>",
-    "<?xml version='1.0' encoding='ISO-8859-1'?><root><Window><SSID Type='10'>caf\xE9</SSID></Window></root>",
-    "<?xml version=\"1.0\" encoding=\"windows-1252\"?><root><v>\x80" "5</v></root>",
-    "<?xml version=\"1.0\" encoding=\"US-ASCII\"?><root><v>plain</v></root>",
+#ifndef _WIN32
+// What XML 1.0 says of a document, and so what xmllint must say; the store
+// agrees except where it refuses a well-formed document on purpose.
+enum class Xml10 {
+    WellFormed,
+    Malformed,
+    RefusedByTheStore,  // well-formed, but a document type declaration
 };
 
-#ifndef _WIN32
+struct CorpusCase {
+    std::string bytes;
+    Xml10 verdict;
+};
+
+std::string Utf16Le(std::wstring_view text) { return "\xFF\xFE" + WideToUtf16Le(text); }
+std::string Utf16Be(std::wstring_view text) { return "\xFE\xFF" + WideToUtf16Be(text); }
+
+// The differential corpus: every construct of the prolog and the body, each
+// with a near miss, and the encodings the store reads.
+std::vector<CorpusCase> Corpus() {
+    using enum Xml10;
+    return {
+        // Declaration and prolog.
+        {"<?xml version=\"1.0\"?><r/>", WellFormed},
+        {"<?xml version='1.0' encoding='UTF-8' standalone='yes'?>\n<r/>", WellFormed},
+        {"<?xml version = \"1.0\"  encoding = \"utf-8\" ?><r/>", WellFormed},
+        {"<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"no\"?>\n<!-- c - d --><?app data?>\n"
+         "<root><?pi x?><!--in--></root>\n<!-- after -->\n", WellFormed},
+        {"<?xml-stylesheet href=\"a\"?><r/>", WellFormed},
+        {"<?xml version=\"1.0\"encoding=\"utf-8\"?><r/>", Malformed},
+        {"<?xml version=\"1.0\"?><?xml version=\"1.0\"?><r/>", Malformed},
+        {"<?xml version=\"1.0\" encoding=\"\"?><r/>", Malformed},
+        {"<?xml?><r/>", Malformed},
+        {"<?xml version='1.0\"?><r/>", Malformed},
+        {"<?xml version=\"1.0\" standalone=\"YES\"?><r/>", Malformed},
+        {"\n<?xml version=\"1.0\"?><r/>", Malformed},
+        // Structure.
+        {"<r></r >", WellFormed},
+        {"<r\n a='1'\t></r>\n\n", WellFormed},
+        {"", Malformed},
+        {"  \n", Malformed},
+        {"<r>", Malformed},
+        {"</r>", Malformed},
+        {"<r></R>", Malformed},
+        {"<a><b></a></b>", Malformed},
+        {"<r/><r/>", Malformed},
+        {"<r/ >", Malformed},
+        {"< r/>", Malformed},
+        {"x<r/>", Malformed},
+        {"<r/>&amp;", Malformed},
+        // Attributes.
+        {"<r a=\"1\" b='2' c = \"'\" d='\"' e=\">\"/>", WellFormed},
+        {"<r a='1' b='&quot;&#10;&#x9;&lt;&#60;&#x3c;'/>", WellFormed},
+        {"<r a=1/>", Malformed},
+        {"<r a/>", Malformed},
+        {"<r a=\"1\"b=\"2\"/>", Malformed},
+        {"<r a=\"<\"/>", Malformed},
+        {"<r a=\"1\" a=\"1\"/>", Malformed},
+        {"<r a=\"&\"/>", Malformed},
+        {"<r a=\"&#0;\"/>", Malformed},
+        // Text and references.
+        {"<r>&amp;&lt;&gt;&apos;&quot;&#65;&#x42;&#x1F600;</r>", WellFormed},
+        {"<r>a>b ]] ]> ] ]></r>", WellFormed},
+        {"<r>\xE8\xA8\xAD\xE5\xAE\x9A ]] > \xEF\xBF\xBD</r>", WellFormed},
+        {"<r>&</r>", Malformed},
+        {"<r>& amp;</r>", Malformed},
+        {"<r>&amp</r>", Malformed},
+        {"<r>&x;</r>", Malformed},
+        {"<r>&#65</r>", Malformed},
+        {"<r>&#x;</r>", Malformed},
+        {"<r>&#xG;</r>", Malformed},
+        {"<r>&#0;</r>", Malformed},
+        {"<r>&#xFFFE;</r>", Malformed},
+        {"<r>]]></r>", Malformed},
+        {"<r><</r>", Malformed},
+        // CDATA sections.
+        {"<r><![CDATA[a<&]]>b]]<![CDATA[]]><![CDATA[]]]]></r>", WellFormed},
+        {"<r><![CDATA[x]></r>", Malformed},
+        {"<r><![cdata[x]]></r>", Malformed},
+        {"<![CDATA[x]]><r/>", Malformed},
+        // Comments and processing instructions.
+        {"<r><!----><!-- - --><?p?><?p data?><?p-q.r x?></r>", WellFormed},
+        {"<r><!-- -- --></r>", Malformed},
+        {"<r><!-- ---></r>", Malformed},
+        {"<r><!- x --></r>", Malformed},
+        {"<r><!--x</r>", Malformed},
+        {"<r><?xml x?></r>", Malformed},
+        {"<r><?XmL x?></r>", Malformed},
+        {"<r><? p?></r>", Malformed},
+        {"<r><?p?x?></r>", Malformed},
+        // Names.
+        {"<\xE8\xA8\xAD\xE5\xAE\x9A a\xC2\xB7=\"1\"><_a.b-c/><\xF0\x90\x80\x80/><a\xCC\x80/><\xEF\xBF\xBD/></\xE8\xA8\xAD\xE5\xAE\x9A>",
+         WellFormed},
+        {"<settings xmlns:v=\"urn:v\"><v:Window><Left Type=\"9\">5</Left></v:Window></settings>", WellFormed},
+        {"<a:b:-c x:y:-z=\"1\"/>", WellFormed},
+        {"<1a/>", Malformed},
+        {"<-a/>", Malformed},
+        {"<\xC2\xB7" "a/>", Malformed},
+        {"<a\xC3\x97/>", Malformed},
+        {"<r \xCC\x80" "a=\"1\"/>", Malformed},
+        // Characters.
+        {"<r>\t\r\n\x7F\xF4\x8F\xBF\xBF</r>", WellFormed},
+        {"<r>\x0B</r>", Malformed},
+        {"<r>\xEF\xBF\xBE</r>", Malformed},
+        {"<r>\xC0\x80</r>", Malformed},
+        {"<r>\xED\xA0\x80</r>", Malformed},
+        // Encodings.
+        {"\xEF\xBB\xBF<r>\xE8\xA8\xAD</r>", WellFormed},
+        {"<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\r\n<root><Window><SSID Type=\"10\"> \x8E\xA9\x91\xEE</SSID></Window></root>",
+         WellFormed},
+        {"<?xml version=\"1.0\" encoding=\"windows-31j\"?><r>\x87\x90\xEE\xEF\xED\x40\x87\x40</r>", WellFormed},
+        {"<?xml version='1.0' encoding='ISO-8859-1'?><root><Window><SSID Type='10'>caf\xE9</SSID></Window></root>",
+         WellFormed},
+        {"<?xml version=\"1.0\" encoding=\"windows-1252\"?><root><v>\x80" "5</v></root>", WellFormed},
+        {"<?xml version=\"1.0\" encoding=\"US-ASCII\"?><root><v>plain</v></root>", WellFormed},
+        {Utf16Le(L"<r>自宅</r>"), WellFormed},
+        {Utf16Be(L"<?xml version=\"1.0\" encoding=\"UTF-16\"?><r>自宅</r>"), WellFormed},
+        {"<?xml version=\"1.0\" encoding=\"windows-31j\"?><r>\x85\x40</r>", Malformed},
+        {"<?xml version=\"1.0\" encoding=\"US-ASCII\"?><r>caf\xE9</r>", Malformed},
+        {"<?xml version=\"1.0\" encoding=\"x-unknown\"?><r/>", Malformed},
+        {"<?xml version=\"1.0\" encoding=\"UTF-16\"?><r/>", Malformed},
+        {Utf16Le(L"<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><r>自宅</r>"), Malformed},
+        {Utf16Le(L"<r>\xD800</r>"), Malformed},
+        {WideToUtf16Le(L"<?xml version=\"1.0\"?><r>自宅</r>"), WellFormed},
+        {WideToUtf16Le(L"<r>自宅</r>"), Malformed},
+        // Document type declarations: the store refuses them all.
+        {"<!DOCTYPE r><r/>", RefusedByTheStore},
+        {"<!DOCTYPE root [<!ENTITY net \" Office\">]><root><SSID>&net;</SSID></root>", RefusedByTheStore},
+        {"<?xml version='1.0'?><!DOCTYPE r [<!ENTITY a \"aa\"><!ENTITY b \"&a;&a;\">]><r a=\"&a;\">&b;</r>",
+         RefusedByTheStore},
+        {"<!DOCTYPE r [<!ATTLIST r a CDATA \"x\">]><r/>", RefusedByTheStore},
+        {"<!DOCTYPE r SYSTEM \"r.dtd\"><r>&e;</r>", RefusedByTheStore},
+        {"<!-- c -->\n<!DOCTYPE r PUBLIC \"-//V//X\" \"r.dtd\"><r/>", RefusedByTheStore},
+        {"<!DOCTYPE r [ rubbish ]><r/>", Malformed},
+        {"<r/><!DOCTYPE r>", Malformed},
+    };
+}
+
 struct Verdict {
     bool accepted = false;
     std::string messages;
@@ -83,6 +209,14 @@ Verdict Xmllint(const std::filesystem::path& file, const std::filesystem::path& 
     Verdict v;
     v.accepted = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     v.messages = WideToUtf8(Utf8ToWide(xmltest::ReadRaw(xmltest::PathText(errors))));
+    // A namespace error is no fault of XML 1.0 ("a:b:-c" is a legal name),
+    // but xmllint cannot switch namespaces off and its namespace parser can
+    // fail on what follows; libxml2 itself then reads the file without them.
+    const size_t namespaceError = v.messages.find("namespace error : ");
+    if (!v.accepted && namespaceError != std::string::npos && namespaceError + 9 == v.messages.find(" error : ")) {
+        v.accepted = test::Libxml2Reading(xmltest::ReadRaw(xmltest::PathText(file))).WellFormed();
+        v.messages += "(read again by libxml2 without namespaces)\n";
+    }
     return v;
 }
 #endif
@@ -128,27 +262,25 @@ TEST_F(XmlStrictReader, RefusesWhatTheStoreRefusesAsMalformed) {
 #endif
 }
 
-// A document type declaration is well-formed, and refused all the same, with
-// the file left as it was.
-TEST_F(XmlStrictReader, ADocumentTypeDeclarationIsRefusedThoughWellFormed) {
+// The store and xmllint each judge every document of the corpus as XML 1.0
+// does (but for the store's own refusals), and every document the store
+// accepts it writes back as one that xmllint accepts and that reads back as
+// the same tree.
+TEST_F(XmlStrictReader, JudgesTheCorpusAsXml10Does) {
 #ifndef _WIN32
-    for (const xmltest::MalformedCase& c : xmltest::kRefusedOnPurpose) {
-        const std::wstring path = folder_.File("doctype.xml");
-        xmltest::WriteRaw(path, c.bytes);
-        EXPECT_TRUE(Xmllint(xmltest::NativePath(path), folder_.Path() / "xmllint.txt").accepted) << c.bytes;
-        EXPECT_THROW(TXMLIniFile{path}, EXMLError) << c.bytes;
-        EXPECT_EQ(xmltest::ReadRaw(path), c.bytes);
-    }
-#endif
-}
-
-TEST_F(XmlStrictReader, AcceptsWhatTheStoreWritesFromAcceptedFiles) {
-#ifndef _WIN32
-    for (const char* bytes : kWellFormed) {
+    for (const CorpusCase& c : Corpus()) {
         const std::wstring path = folder_.File("input.xml");
-        xmltest::WriteRaw(path, bytes);
-        EXPECT_TRUE(Xmllint(xmltest::NativePath(path), folder_.Path() / "xmllint.txt").accepted) << bytes;
-        RoundTrip(bytes, bytes);
+        xmltest::WriteRaw(path, c.bytes);
+        const Verdict v = Xmllint(xmltest::NativePath(path), folder_.Path() / "xmllint.txt");
+        EXPECT_EQ(v.accepted, c.verdict != Xml10::Malformed) << c.bytes << "\n" << v.messages;
+        bool stored = true;
+        try {
+            TXMLIniFile probe(path);
+        } catch (const EXMLError&) {
+            stored = false;
+        }
+        EXPECT_EQ(stored, c.verdict == Xml10::WellFormed) << c.bytes;
+        if (stored) RoundTrip(c.bytes, c.bytes);
     }
 #endif
 }

@@ -10,8 +10,10 @@
 #include <limits>
 
 #include "platform/errors.h"
+#include "platform/locale_convert.h"
 #include "platform/locale_datetime.h"
 #include "platform/locale_settings.h"
+#include "platform/utf.h"
 #include "xml_test_support.h"
 #include "xmlinifiles/xml_ini_file.h"
 
@@ -318,6 +320,51 @@ TEST_F(XmlTypedValues, ElementsWithMoreThanOneTextNodeAreNoValues) {
     ini.WriteInteger(L"CData", 5);
     EXPECT_EQ(ini.ChildNodeByName(L"CData").FirstChild().Kind(), XmlNodeKind::CData);
     EXPECT_EQ(ini.ReadInteger(L"CData", 0), 5);
+}
+
+// The platform's integer conversion (VarI4FromStr under Wine and on Windows,
+// the stand-in natively) agrees on the forms of a stored number: the same
+// table runs on both builds.
+TEST(XmlPlatformConversion, IntegerTextsConvertAsThePlatformConvertsThem) {
+    struct Case {
+        const wchar_t* text;
+        ConvertStatus status;
+        std::int32_t value = 0;
+    };
+    const Case cases[] = {
+        {L"9", ConvertStatus::Ok, 9},
+        {L" 9 ", ConvertStatus::Ok, 9},
+        {L"\t11\r\n", ConvertStatus::Ok, 11},
+        {L"\v9\f", ConvertStatus::Ok, 9},
+        {L"\x3000" L"9\xA0", ConvertStatus::Ok, 9},
+        {L"+9", ConvertStatus::Ok, 9},
+        {L"- 9", ConvertStatus::Ok, -9},
+        {L"9-", ConvertStatus::Ok, -9},
+        {L"(9)", ConvertStatus::Ok, -9},
+        {L"09", ConvertStatus::Ok, 9},
+        {L"1,000", ConvertStatus::Ok, 1000},
+        {L"9.5", ConvertStatus::Ok, 10},
+        {L"10.5", ConvertStatus::Ok, 10},
+        {L"&H1F", ConvertStatus::Ok, 31},
+        {L" &o17 ", ConvertStatus::Ok, 15},
+        {L"2147483647", ConvertStatus::Ok, 2147483647},
+        {L"-2147483648", ConvertStatus::Ok, std::numeric_limits<std::int32_t>::min()},
+        {L"2147483648", ConvertStatus::Overflow},
+        {L"-2147483649", ConvertStatus::Overflow},
+        {L"", ConvertStatus::TypeMismatch},
+        {L" \t", ConvertStatus::TypeMismatch},
+        {L"9a", ConvertStatus::TypeMismatch},
+        {L"1 000", ConvertStatus::TypeMismatch},
+        {L"0x1F", ConvertStatus::TypeMismatch},
+        {L"\xFF19", ConvertStatus::TypeMismatch},
+    };
+    for (const Case& c : cases) {
+        const PlatformInt32 r = PlatformI4FromStr(c.text);
+        EXPECT_EQ(r.status, c.status) << WideToUtf8(c.text);
+        if (c.status == ConvertStatus::Ok) {
+            EXPECT_EQ(r.value, c.value) << WideToUtf8(c.text);
+        }
+    }
 }
 
 }  // namespace
