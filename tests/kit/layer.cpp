@@ -142,13 +142,14 @@ LayerRun RunLayer(const Layer& layer, const fs::path& bin, const fs::path& repor
         if (progress && (now.done != shown.done || now.total != shown.total)) progress(now);
         shown = now;
         if (!ended && GetTickCount64() - start > layer.boundMs) {
+            const DWORD running = ActiveProcesses(job.get());
             const std::wstring names = ProcessesIn(job.get());
             TerminateJobObject(job.get(), 99);
             // Ended only when every process of the tree has gone.
             for (int i = 0; i < 100 && ActiveProcesses(job.get()) > 0; ++i) Sleep(100);
             const DWORD left = ActiveProcesses(job.get());
-            run.problem = L"did not end within " + Seconds(layer.boundMs) + L" and was ended with every program it had "
-                          L"started (" + names + L")" +
+            run.problem = L"did not end within " + Seconds(layer.boundMs) + L" and was ended with the " +
+                          std::to_wstring(running) + L" programs of its tree (named by the system: " + names + L")" +
                           (left ? L"; " + std::to_wstring(left) + L" of them still run" : L"");
             break;
         }
