@@ -5,7 +5,8 @@
 #   velnor-<version>-wintest.zip the test kit for a real Windows machine:
 #                                run-tests.cmd, the test executables, test
 #                                builds of the program, the simulated netsh,
-#                                and try-velnor.cmd with sample profiles
+#                                try-velnor.cmd with sample profiles, and the
+#                                Japanese README.txt and checklist.txt
 # The version is the one of project() in CMakeLists.txt.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -45,7 +46,7 @@ makensis -V2 -INPUTCHARSET UTF8 "-DVERSION=$version" "-DSTAGEDIR=$stage" "-DOUTF
 kit=$dist/kit-stage
 mkdir -p "$kit/bin/system" "$kit/sample"
 b=build/windows
-cp tests/kit/run-tests.cmd tests/kit/try-velnor.cmd tests/kit/README.txt "$kit/"
+cp tests/kit/run-tests.cmd tests/kit/try-velnor.cmd tests/kit/README.txt tests/kit/checklist.txt "$kit/"
 cp tests/kit/sample-state.ini "$kit/sample/state.ini"
 cp "$b/tests/kit-runner.exe" "$b/tests/unit_tests.exe" "$b/tests/win_tests.exe" "$b/tests/e2e_tests.exe" \
   "$b/src/velnor_notheme.exe" "$b/src/velnor_faults.exe" "$kit/bin/"

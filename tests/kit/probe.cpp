@@ -1,16 +1,25 @@
-// The read-only look at the machine's own netsh: the program's command layer
-// with the program's own runner, but only its two listing commands.
+// The look at the machine's own netsh: the program's command layer with the
+// program's own runner for the two listings, and one question that only a
+// real netsh can answer, asked with names that no profile can bear.
 #include <windows.h>
 
+#include <fstream>
+
 #include "kit/kit.h"
+#include "kit/netsh_reading.h"
 #include "main/line_buffer.h"
 #include "main/wlan.h"
 #include "orvo/exec_and_wait.h"
 #include "platform/errors.h"
+#include "platform/files.h"
 #include "platform/win32_text.h"
 
 namespace velnor::kit {
 namespace {
+
+// A connect that is refused answers at once; one that waits this long has hung.
+constexpr DWORD kConnectBoundMs = 30000;
+constexpr size_t kQuotedLines = 6;
 
 const wchar_t* EncodingName(TextEncoding e) {
     switch (e) {
@@ -22,40 +31,198 @@ const wchar_t* EncodingName(TextEncoding e) {
     }
 }
 
+// The hardware addresses of a capture file masked in place, in whatever
+// encoding netsh wrote it.
+void MaskCapture(const std::wstring& path) {
+    std::string bytes;
+    try {
+        bytes = ReadFileBytes(path);
+    } catch (const Error&) {
+        return;
+    }
+    size_t mark = 0;
+    const TextEncoding encoding = DetectEncoding(bytes, &mark);
+    if (encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be) {
+        const size_t high = encoding == TextEncoding::Utf16Le ? 1 : 0;
+        std::wstring units;
+        for (size_t i = mark; i + 1 < bytes.size(); i += 2)
+            units.push_back(static_cast<wchar_t>(static_cast<unsigned char>(bytes[i + high]) << 8 |
+                                                 static_cast<unsigned char>(bytes[i + 1 - high])));
+        units = MaskHardwareAddresses(units);
+        for (size_t u = 0; u < units.size(); ++u) {
+            bytes[mark + 2 * u + high] = static_cast<char>(units[u] >> 8);
+            bytes[mark + 2 * u + 1 - high] = static_cast<char>(units[u] & 0xFF);
+        }
+    } else {
+        bytes = MaskHardwareAddresses(bytes);
+    }
+    std::ofstream(path.c_str(), std::ios::binary | std::ios::trunc) << bytes;
+}
+
+struct Probe {
+    std::wstring folder;
+    bool mask;
+    std::vector<std::wstring>* out;
+
+    std::wstring Shown(const std::wstring& line) const { return mask ? MaskHardwareAddresses(line) : line; }
+
+    void Quote(const std::vector<std::wstring>& lines) const {
+        const auto first = FirstLines(lines, kQuotedLines);
+        if (first.empty()) out->push_back(L"  (no line that is not blank)");
+        for (const auto& l : first) out->push_back(L"  | " + Shown(l));
+    }
+
+    // The reason, and netsh's first lines, for a listing that gave nothing.
+    void Explain(const std::vector<std::wstring>& lines) const {
+        const std::wstring reason = LikelyReason(lines);
+        out->push_back(L"  likely reason: " + (reason.empty() ? L"none recognised" : reason));
+        out->push_back(L"  netsh's first lines:");
+        Quote(lines);
+    }
+
+    // Listing into a capture file as the program runs it; false when the file
+    // could not be read.
+    bool Listing(const Wlan& wlan, std::wstring_view prefix, const wchar_t* file, LineBuffer& buffer) const {
+        const std::wstring path = folder + L"\\" + file;
+        try {
+            wlan.RunListing(prefix, path, buffer);
+        } catch (const Error& e) {
+            out->push_back(std::wstring(file) + L": could not be read: " + e.Message());
+            return false;
+        }
+        if (mask) MaskCapture(path);
+        out->push_back(std::wstring(file) + L": " + std::to_wstring(buffer.Count()) + L" lines (" +
+                       EncodingName(buffer.Encoding()) + L"), raw capture probe\\" + file);
+        return true;
+    }
+
+    // Runs the connect command exactly as the program builds and starts it
+    // (netsh from the system folder, the program's parameter text, the system
+    // folder as working directory), with its answer captured.
+    void AskConnect(const std::wstring& name, const wchar_t* file) const {
+        const std::wstring system = SystemFolder();
+        const std::wstring exe = system + L"\\" + ConnectCommand(name).file;
+        std::wstring commandLine = L"\"" + exe + L"\" " + ConnectCommand(name).parameters;
+        out->push_back(L"Command line: [" + commandLine + L"]");
+        const std::wstring capture = folder + L"\\" + file;
+        SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+        HANDLE answer = CreateFileW(capture.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+        if (answer == INVALID_HANDLE_VALUE) {
+            out->push_back(L"  not asked: could not create probe\\" + std::wstring(file));
+            return;
+        }
+        STARTUPINFOW si{};
+        si.cb = sizeof(si);
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdInput = nullptr;
+        si.hStdOutput = answer;
+        si.hStdError = answer;
+        PROCESS_INFORMATION pi{};
+        // In the kit's own console: a console of its own could be opened by a
+        // helper process that inherits the capture's handle and holds it on.
+        const BOOL started = CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                            system.c_str(), &si, &pi);
+        const DWORD startError = GetLastError();
+        CloseHandle(answer);
+        if (!started) {
+            out->push_back(L"  netsh could not be started (error " + std::to_wstring(startError) + L")");
+            return;
+        }
+        DWORD code = 0;
+        if (WaitForSingleObject(pi.hProcess, kConnectBoundMs) != WAIT_OBJECT_0) {
+            TerminateProcess(pi.hProcess, 1);
+            WaitForSingleObject(pi.hProcess, 5000);
+            out->push_back(L"  netsh did not answer within 30 s and was ended");
+        }
+        GetExitCodeProcess(pi.hProcess, &code);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+        LineBuffer buffer;
+        try {
+            buffer.LoadFromFile(capture);
+        } catch (const Error& e) {
+            out->push_back(L"  its answer could not be read: " + e.Message());
+            return;
+        }
+        if (mask) MaskCapture(capture);
+        out->push_back(L"  exit code " + std::to_wstring(code) + L", answer (raw in probe\\" + file + L"):");
+        for (const auto& l : buffer.Lines()) out->push_back(L"  | " + Shown(l));
+        // The answer names the profile netsh looked for: which part of the
+        // rest of the line that was tells how it reads "name=".
+        const std::wstring whole = name.substr(name.find_first_not_of(L' '));
+        const std::wstring firstWord = whole.substr(0, whole.find(L' '));
+        bool holdsWhole = false, holdsFirst = false;
+        for (const auto& l : buffer.Lines()) {
+            holdsWhole = holdsWhole || l.find(whole) != std::wstring::npos;
+            holdsFirst = holdsFirst || l.find(firstWord) != std::wstring::npos;
+        }
+        out->push_back(std::wstring(L"  the answer names ") +
+                       (holdsWhole ? L"the whole name" : holdsFirst ? L"only the first word" : L"neither the name nor its first word"));
+    }
+
+    void AskHowConnectReadsTheName(bool listingRead, const std::vector<std::wstring>& profileLines) const {
+        out->push_back(L"");
+        out->push_back(L"== How this netsh reads \"wlan connect name=\" (made-up names; nothing can connect)");
+        const std::pair<std::wstring_view, const wchar_t*> questions[] = {{kMadeUpOneWordName, L"connect-one-word.txt"},
+                                                                          {kMadeUpSpacedName, L"connect-spaced.txt"}};
+        for (const auto& [name, file] : questions) {
+            out->push_back(L"Name: [" + std::wstring(name) + L"]");
+            if (!listingRead) {
+                out->push_back(L"  not asked: without the profile listing no one can tell that no profile bears it");
+                continue;
+            }
+            const auto found = WordsFoundInListing(name, profileLines);
+            if (!found.empty()) {
+                std::wstring words;
+                for (const auto& w : found) words += (words.empty() ? L"" : L", ") + w;
+                out->push_back(L"  not asked: the profile listing holds " + words);
+                continue;
+            }
+            out->push_back(L"  the profile listing holds none of its words");
+            AskConnect(std::wstring(name), file);
+        }
+    }
+};
+
 }  // namespace
 
-std::vector<std::wstring> ProbeRealNetsh(const std::wstring& folder) {
+std::vector<std::wstring> ProbeRealNetsh(const std::wstring& folder, bool mask) {
     std::vector<std::wstring> out;
+    const Probe probe{folder, mask, &out};
     out.push_back(L"Read with: " + SystemFolder() + L"\\cmd.exe /c netsh wlan show profile | show interface > capture");
     const Wlan wlan{RunSystemCommand};
     LineBuffer buffer;
-    const std::wstring profiles = folder + L"\\show-profile.txt";
-    const std::wstring interfaces = folder + L"\\show-interface.txt";
-    try {
-        wlan.RunListing(kProfileListingPrefix, profiles, buffer);
+    const bool profilesRead = probe.Listing(wlan, kProfileListingPrefix, L"show-profile.txt", buffer);
+    const std::vector<std::wstring> profileLines = buffer.Lines();
+    if (profilesRead) {
         std::vector<std::wstring> names;
         std::wstring name;
-        for (const auto& line : buffer.Lines())
+        for (const auto& line : profileLines)
             if (ParseProfileLine(line, &name)) names.push_back(name);
-        out.push_back(L"show profile: " + std::to_wstring(buffer.Count()) + L" lines (" +
-                      EncodingName(buffer.Encoding()) + L"), raw capture probe\\show-profile.txt");
         out.push_back(L"Velnor would list " + std::to_wstring(names.size()) + L" profile(s):");
         for (const auto& n : names) out.push_back(L"  [" + n + L"]");
-    } catch (const Error& e) {
-        out.push_back(L"show profile: could not be read: " + e.Message());
+        if (names.empty()) probe.Explain(profileLines);
     }
-    try {
-        wlan.RunListing(kInterfaceListingPrefix, interfaces, buffer);
-        std::wstring marker;
-        for (const auto& line : buffer.Lines())
-            if (marker.empty() && line.find(kConnectedMarker) != std::wstring::npos) marker = line;
-        out.push_back(L"show interface: " + std::to_wstring(buffer.Count()) + L" lines (" +
-                      EncodingName(buffer.Encoding()) + L"), raw capture probe\\show-interface.txt");
-        out.push_back(marker.empty() ? L"Velnor would consider the machine disconnected (no line holds the marker)"
-                                     : L"Velnor would consider the machine connected, by the line: [" + marker + L"]");
-    } catch (const Error& e) {
-        out.push_back(L"show interface: could not be read: " + e.Message());
+    if (probe.Listing(wlan, kInterfaceListingPrefix, L"show-interface.txt", buffer)) {
+        const InterfaceReading reading = ReadInterfaceListing(buffer.Lines());
+        switch (reading.state) {
+        case ListingState::Connected:
+            out.push_back(L"Velnor would consider the machine connected, by the line: [" + probe.Shown(reading.line) + L"]");
+            break;
+        case ListingState::Disconnected:
+            out.push_back(L"Velnor would consider the machine disconnected (no line holds the marker), by the line: [" +
+                          probe.Shown(reading.line) + L"]");
+            break;
+        case ListingState::Unknown:
+            out.push_back(L"The connection state is unknown: no line holds the marker or a state Velnor can read "
+                          L"(Velnor itself would take this as disconnected and run the connect command)");
+            probe.Explain(buffer.Lines());
+            break;
+        }
     }
+    probe.AskHowConnectReadsTheName(profilesRead, profileLines);
+    out.push_back(mask ? L"Hardware addresses (the adapter's physical address, BSSIDs) are masked in the captures and here."
+                       : L"Hardware addresses are NOT masked (--unmasked).");
     out.push_back(L"The captures may contain the names of wireless networks: look at them before you share them.");
     return out;
 }

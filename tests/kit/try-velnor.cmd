@@ -1,12 +1,15 @@
 @echo off
 rem Starts the kit's test build of Velnor against the kit's simulated netsh,
-rem with the sample profiles of sample\state.ini, for the eye checks of the
-rem checklist. Nothing here reaches the machine's own netsh.
+rem with the sample profiles of sample\state.ini, for the eye checks of
+rem checklist.txt. Nothing here reaches the machine's own netsh.
 rem Arguments are passed on, for example: try-velnor.cmd /s
-rem (This file is in code page 932, as cmd.exe reads it on Japanese Windows.)
+rem This file is in the ANSI code page of Japanese Windows (Shift_JIS).
+setlocal
+set "KITSCRIPT=try-velnor.cmd"
 cd /d "%~dp0"
-if not exist "%~dp0bin\velnor.exe" goto nobin
-"%~dp0bin\kit-runner.exe" /velnor-running
+if not exist "%~dp0bin\kit-runner.exe" goto nobin
+rem A running Velnor would make the test build end at once, unseen.
+"%~dp0bin\kit-runner.exe" --can-try
 if errorlevel 1 goto running
 copy /y "%ComSpec%" "bin\system\cmd.exe" >nul
 set "VELNOR_TEST_SYSTEM_FOLDER=%~dp0bin\system"
@@ -18,16 +21,17 @@ copy /y "bin\velnor.exe" "sample\app\velnor.exe" >nul
 start "" "sample\app\velnor.exe" /p %*
 exit /b 0
 
-:nobin
-echo bin フォルダーが見つかりません。キット全体をフォルダーに展開してから、
-echo 展開したフォルダーの try-velnor.cmd をダブルクリックしてください。
-echo The bin folder is missing: unzip the whole kit into a folder first.
-pause
-exit /b 2
-
 :running
-echo Velnor が起動しています。Velnor (とリスト編集) を閉じてから、
-echo もう一度 try-velnor.cmd をダブルクリックしてください。
-echo Velnor is running: close it (and its list editor), then start try-velnor.cmd again.
 pause
 exit /b 1
+
+:nobin
+echo.
+echo bin フォルダーが見つかりません。zip ファイルの中から直接開いたようです。
+echo zip ファイルを右クリックして「すべて展開」を選び、展開したフォルダーの中の
+echo %KITSCRIPT% をダブルクリックしてください。
+echo (The bin folder is missing: the kit was started from inside the zip. Extract
+echo the whole zip first, then start %KITSCRIPT% in the extracted folder.)
+echo.
+pause
+exit /b 3

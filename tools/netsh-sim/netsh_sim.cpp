@@ -224,6 +224,7 @@ struct State {
     Encoding encoding = Encoding::Ansi;
     Newline newline = Newline::CrLf;
     Language language = Language::Ja;
+    bool serviceStopped = false;
     std::optional<int> exitCode;
 };
 
@@ -315,6 +316,8 @@ State parseState(std::string_view data) {
         } else if (k == L"language") {
             if (equalsNoCase(word, L"ja")) st.language = Language::Ja;
             else if (equalsNoCase(word, L"en")) st.language = Language::En;
+        } else if (k == L"service") {
+            st.serviceStopped = equalsNoCase(word, L"stopped");
         } else if (k == L"exit") {
             if (auto n = parseInteger(val)) st.exitCode = static_cast<int>(*n);
         }
@@ -468,6 +471,17 @@ std::wstring profileListing(const State& st) {
     return s;
 }
 
+// The access point's address, made from the network's name so that each
+// network has its own.
+std::wstring bssidOf(const std::wstring& ssid) {
+    unsigned hash = 2166136261u;
+    for (wchar_t c : ssid) hash = (hash ^ static_cast<unsigned>(c)) * 16777619u;
+    wchar_t text[32];
+    swprintf(text, 32, L"a2:%02x:%02x:%02x:%02x:%02x", hash & 0xFF, (hash >> 8) & 0xFF, (hash >> 16) & 0xFF,
+             (hash >> 24) & 0xFF, static_cast<unsigned>(ssid.size()) & 0xFF);
+    return text;
+}
+
 std::wstring interfaceListing(const State& st) {
     if (st.adapters == 0) return noInterfaceText(st);
     const bool ja = st.language == Language::Ja;
@@ -495,6 +509,7 @@ std::wstring interfaceListing(const State& st) {
                              : L"    状態                   : 切断されました\n";
             if (isConnected) {
                 s += L"    SSID                   : " + st.connected + L"\n";
+                s += L"    BSSID                  : " + bssidOf(st.connected) + L"\n";
                 s += L"    プロファイル           : " + st.connected + L"\n";
             }
         } else {
@@ -506,6 +521,7 @@ std::wstring interfaceListing(const State& st) {
                              : L"    State                  : disconnected\n";
             if (isConnected) {
                 s += L"    SSID                   : " + st.connected + L"\n";
+                s += L"    BSSID                  : " + bssidOf(st.connected) + L"\n";
                 s += L"    Profile                : " + st.connected + L"\n";
             }
         }
@@ -602,6 +618,13 @@ int run() {
         st = loadState(dir);
     }
     auto exitWith = [&st](int natural) { return st.exitCode.value_or(natural); };
+    // A stopped service answers every wlan command with the same message.
+    if (st.serviceStopped && verb != Verb::Unknown) {
+        print(st.language == Language::Ja ? L"ワイヤレス自動構成サービス (wlansvc) が実行されていません。\n"
+                                          : L"The Wireless AutoConfig Service (wlansvc) is not running.\n",
+              st);
+        return exitWith(1);
+    }
 
     switch (verb) {
     case Verb::ShowProfiles:
