@@ -480,6 +480,7 @@ TEST_F(ListEditorTest, OkAndCancelByKeyboard) {
         // The cue is on OK, and the arrows move it; Cancel looks as before.
         ASSERT_TRUE(WaitFor([&] { return Look(toolbar, okRect) != ok; }, 5000)) << "no focus cue on OK";
         EXPECT_EQ(Look(toolbar, cancelRect), cancel);
+        if (&c == &cases[0]) Shot(editor, L"list-editor-keyboard-on-ok");
         for (size_t i = 0; i + 1 < c.press.size(); ++i) press(c.press[i]);
         if (c.press.size() > 1) {
             const bool onCancel = !c.ok;
