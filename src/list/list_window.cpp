@@ -9,6 +9,8 @@
 //   WM_NOTIFY       NM_CUSTOMDRAW of the tool bar and the check list
 //   WM_CLOSE        every way of closing other than OK is Cancel (Alt+F4 too)
 //   WM_DPICHANGED   take the suggested rectangle, rebuild font, ticks, layout
+//   WM_ERASEBKGND, WM_GETMINMAXINFO
+//                   from kFrame, as both windows answer them
 //   WM_SETTINGCHANGE, WM_SYSCOLORCHANGE, WM_THEMECHANGED
 //                   high contrast on or off: colours and ticks follow
 #include "list/list_window.h"
@@ -34,14 +36,15 @@ TListForm* ListForm = nullptr;
 namespace {
 
 // A sizeable tool window with no title-bar buttons at all.
-constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_THICKFRAME | WS_CLIPCHILDREN;
-constexpr DWORD kExStyle = WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT;
+constexpr WindowFrame kFrame{
+    WS_POPUP | WS_CAPTION | WS_THICKFRAME | WS_CLIPCHILDREN,
+    WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT,
+    {455, 239},
+    {300, 300},
+    Surface::Panel,
+};
 
 // The layout as designed at 96 DPI.
-constexpr int kClientWidth = 455;
-constexpr int kClientHeight = 239;
-constexpr int kMinWidth = 300;
-constexpr int kMinHeight = 300;
 constexpr int kToolButtonWidth = 44;
 constexpr int kToolButtonHeight = 19;
 constexpr int kItemHeight = 17;
@@ -67,21 +70,18 @@ LRESULT CALLBACK NoTypeAheadProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam,
 
 void TListForm::Create(HINSTANCE instance, HWND owner) {
     RegisterWindowClass(instance, kClassName, WindowProc);
-    CreateWindowExW(kExStyle, kClassName, kApplicationTitle, kStyle, CW_USEDEFAULT, CW_USEDEFAULT, kMinWidth,
-                    kMinHeight, owner, nullptr, instance, this);
+    CreateFramedWindow(kFrame, instance, kClassName, owner, this);
 }
 
 void TListForm::FormCreate() {
     // The controls wait for the first showing: the editor is created hidden
     // at start-up, and the start-up of the program should not pay for them.
     dpi_ = DpiOf(hwnd_);
-    const SIZE outer = OuterSizeForClient(Scale(kClientWidth, dpi_), Scale(kClientHeight, dpi_), kStyle, kExStyle, dpi_);
-    SetWindowPos(hwnd_, nullptr, 0, 0, std::max<LONG>(outer.cx, kMinWidth), std::max<LONG>(outer.cy, kMinHeight),
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SizeToDesign(hwnd_, kFrame, dpi_);
 }
 
 void TListForm::CreateControls() {
-    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
+    const HINSTANCE instance = InstanceOf(hwnd_);
     // The list comes first in tab order.
     CheckListBox = CreateWindowExW(
         WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
@@ -349,6 +349,7 @@ LRESULT TListForm::OnNotify(NMHDR& header) {
 }
 
 LRESULT TListForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (LRESULT result = 0; HandleFrameMessage(hwnd_, kFrame, msg, wParam, lParam, result)) return result;
     switch (msg) {
         case WM_CREATE:
             FormCreate();
@@ -364,13 +365,9 @@ LRESULT TListForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_NOTIFY:
             return OnNotify(*reinterpret_cast<NMHDR*>(lParam));
-        case WM_ERASEBKGND:
-            return EraseWithSurface(hwnd_, wParam, Surface::Panel);
         case WM_SIZE:
             if (CheckListBox) Layout();
             return 0;
-        case WM_GETMINMAXINFO:
-            return SetMinimumSize(lParam, kMinWidth, kMinHeight);
         case WM_DPICHANGED:
             TakeSuggestedRect(hwnd_, lParam);
             if (CheckListBox) ApplyDpi(HIWORD(wParam));

@@ -8,6 +8,8 @@
 //   WM_COMMAND         the radio group's clicks and the four buttons
 //   WM_NOTIFY          NM_CUSTOMDRAW of the buttons and radio buttons (Sky look)
 //   WM_DPICHANGED      take the suggested rectangle, rebuild font and layout
+//   WM_ERASEBKGND, WM_GETMINMAXINFO
+//                      from kFrame, as both windows answer them
 //   WM_SETTINGCHANGE   regional settings ("intl") and high contrast
 //   WM_CLOSE, WM_QUERYENDSESSION
 //                      FormCloseQuery writes the settings; the window is
@@ -37,12 +39,16 @@ TmainForm* mainForm = nullptr;
 
 namespace {
 
-constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_THICKFRAME | WS_CLIPCHILDREN;
-constexpr DWORD kExStyle = WS_EX_CONTROLPARENT | WS_EX_APPWINDOW;
+// System menu and minimise, no maximise; a resizable border.
+constexpr WindowFrame kFrame{
+    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_THICKFRAME | WS_CLIPCHILDREN,
+    WS_EX_CONTROLPARENT | WS_EX_APPWINDOW,
+    {336, 249},
+    {kMainMinWidth, kMainMinHeight},
+    Surface::Window,
+};
 
 // The layout as designed at 96 DPI.
-constexpr int kClientWidth = 336;
-constexpr int kClientHeight = 249;
 constexpr int kPanelWidth = 100;
 constexpr int kCommandButtonHeight = 35;
 constexpr int kListButtonHeight = 30;
@@ -58,9 +64,8 @@ constexpr UINT kFinishCloseMessage = WM_APP + 2;
 constexpr UINT_PTR kCloseGraceTimer = 1;
 
 HWND MakeButton(HWND parent, const wchar_t* caption, int id) {
-    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
     return CreateWindowExW(0, L"BUTTON", caption, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0,
-                           parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+                           parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), InstanceOf(parent), nullptr);
 }
 
 }  // namespace
@@ -76,8 +81,7 @@ void TmainForm::Create(HINSTANCE instance, const MainWindowStart& start) {
     silent_ = start.silent;
     editor_ = start.editor;
     RegisterWindowClass(instance, kClassName, WindowProc, start.icon, start.smallIcon);
-    CreateWindowExW(kExStyle, kClassName, kApplicationTitle, kStyle, CW_USEDEFAULT, CW_USEDEFAULT, kMainMinWidth,
-                    kMainMinHeight, nullptr, nullptr, instance, this);
+    CreateFramedWindow(kFrame, instance, kClassName, nullptr, this);
 }
 
 void TmainForm::CreateControls() {
@@ -118,11 +122,7 @@ void TmainForm::Layout() {
 void TmainForm::FormCreate() {
     CreateControls();
     ApplyDpi(DpiOf(hwnd_));
-    // The designed client size at this DPI; the minimum outer size is in
-    // physical pixels, so it wins on a small DPI.
-    const SIZE outer = OuterSizeForClient(Scale(kClientWidth, dpi_), Scale(kClientHeight, dpi_), kStyle, kExStyle, dpi_);
-    SetWindowPos(hwnd_, nullptr, 0, 0, std::max<LONG>(outer.cx, kMainMinWidth), std::max<LONG>(outer.cy, kMainMinHeight),
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SizeToDesign(hwnd_, kFrame, dpi_);
     MLog = DataFolder + L"WiFi.log";
     MDis = DataFolder + L"Disable.lst";
     // A capture left by a run that was killed must not be read as this run's.
@@ -240,6 +240,7 @@ LRESULT TmainForm::OnNotify(const NMHDR& header) {
 }
 
 LRESULT TmainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (LRESULT result = 0; HandleFrameMessage(hwnd_, kFrame, msg, wParam, lParam, result)) return result;
     switch (msg) {
         case WM_CREATE:
             FormCreate();
@@ -275,14 +276,9 @@ LRESULT TmainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN:
             return ControlColour(reinterpret_cast<HDC>(wParam), Surface::Window);
-        case WM_ERASEBKGND:
-            return EraseWithSurface(hwnd_, wParam, Surface::Window);
         case WM_SIZE:
             Layout();
             return 0;
-        case WM_GETMINMAXINFO:
-            // Physical pixels at every DPI: the minimum also bounds stored sizes.
-            return SetMinimumSize(lParam, kMainMinWidth, kMainMinHeight);
         case WM_DPICHANGED:
             TakeSuggestedRect(hwnd_, lParam);
             ApplyDpi(HIWORD(wParam));

@@ -26,7 +26,7 @@ LRESULT CALLBACK ContainerProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 HWND CreateContainer(HWND parent, int id, Surface surface) {
-    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
+    const HINSTANCE instance = InstanceOf(parent);
     RegisterWindowClass(instance, kContainerClass, ContainerProc);
     HWND h = CreateWindowExW(WS_EX_CONTROLPARENT, kContainerClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0,
                              0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
