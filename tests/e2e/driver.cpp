@@ -346,12 +346,12 @@ void PressKeys(std::initializer_list<WORD> keys) {
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
-SIZE WindowFontTextSize(const std::wstring& text) {
+SIZE WindowFontTextSize(const std::wstring& text, int dpi) {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof(metrics);
     SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
     LOGFONTW lf{};
-    lf.lfHeight = -11;
+    lf.lfHeight = MulDiv(-11, dpi, 96);
     lf.lfCharSet = DEFAULT_CHARSET;
     lstrcpynW(lf.lfFaceName, metrics.lfMenuFont.lfFaceName, LF_FACESIZE);
     HFONT font = CreateFontIndirectW(&lf);

@@ -79,9 +79,9 @@ RECT ToolButtonRect(HANDLE process, HWND toolbar, const std::wstring& caption);
 // Shift+Tab).
 void PressKeys(std::initializer_list<WORD> keys);
 
-// The size of a text in the program's window font at 96 DPI (the menu
-// font's face, 8 points); its height is the font's line height.
-SIZE WindowFontTextSize(const std::wstring& text);
+// The size of a text in the program's window font (the menu font's face,
+// 8 points) at a DPI; its height is the font's line height.
+SIZE WindowFontTextSize(const std::wstring& text, int dpi = 96);
 
 // A copy of what the screen shows of a window's client area now.
 class ScreenPixels {

@@ -871,7 +871,6 @@ TEST_F(LookTest, ANameWithAmpersandsIsDrawnAsItIs) {
 // The dotted focus box of a radio button frames its line of text, not the
 // row: rows share the group's height, one row fills it.
 TEST_F(LookTest, TheRadioFocusBoxHugsTheTextWhateverTheRowHeight) {
-    const int line = WindowFontTextSize(L" Home").cy;
     for (int count : {1, 3, 8}) {
         SCOPED_TRACE(std::to_string(count) + " rows");
         std::vector<std::wstring> state;
@@ -883,13 +882,19 @@ TEST_F(LookTest, TheRadioFocusBoxHugsTheTextWhateverTheRowHeight) {
         HWND radio = Radio(main, 0);
         ASSERT_NE(radio, nullptr);
         ASSERT_TRUE(WaitFor([&] { return FocusIn(main) == radio; }));
+        // Sizes at the window's DPI (the test kit runs at whatever the
+        // machine has).
+        const int dpi = static_cast<int>(GetDpiForWindow(main));
+        ASSERT_GT(dpi, 0);
+        const auto scale = [&](int designed) { return MulDiv(designed, dpi, 96); };
+        const int line = WindowFontTextSize(L" Home", dpi).cy;
         // Focus cues show once the keyboard has been used.
         SendMessageW(main, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
         RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
         ASSERT_TRUE(Answers(main));
-        // The box's left edge stands 2 pixels left of the text (at 96 DPI),
-        // where nothing else is drawn.
-        const int edge = 1 + 13 + 5 - 2;
+        // The box's left edge stands 2 pixels left of the text, after the
+        // circle, where nothing else is drawn.
+        const int edge = scale(1) + scale(13) + scale(5) - scale(2);
         const ScreenPixels pixels(radio);
         const COLORREF back = pixels.At(pixels.Width() - 1, 0);
         int top = -1, bottom = -1;
@@ -900,9 +905,9 @@ TEST_F(LookTest, TheRadioFocusBoxHugsTheTextWhateverTheRowHeight) {
         }
         ASSERT_GE(top, 0) << "no focus box drawn";
         const int height = bottom - top + 1;
-        EXPECT_GE(height, line - 2);
-        EXPECT_LE(height, line + 4) << "rows " << top << " to " << bottom << " of " << pixels.Height();
-        EXPECT_LE(std::abs((top + bottom + 1) / 2 - pixels.Height() / 2), 2);
+        EXPECT_GE(height, line - scale(2));
+        EXPECT_LE(height, line + scale(4)) << "rows " << top << " to " << bottom << " of " << pixels.Height();
+        EXPECT_LE(std::abs((top + bottom + 1) / 2 - pixels.Height() / 2), scale(2));
         ASSERT_EQ(p->Close(), 0);
     }
 }
