@@ -16,6 +16,7 @@
 #include <iterator>
 
 #include "platform/utf.h"
+#include "support/remote_memory.h"
 
 namespace velnor::e2e {
 
@@ -191,32 +192,7 @@ HWND ButtonByText(HWND window, const std::wstring& text) {
 
 namespace {
 
-// Memory in the target process, for messages whose parameter points at a
-// structure.
-class RemoteMemory {
-public:
-    RemoteMemory(HANDLE process, size_t size)
-        : process_(process),
-          base_(static_cast<char*>(VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE))) {}
-    ~RemoteMemory() {
-        if (base_) VirtualFreeEx(process_, base_, 0, MEM_RELEASE);
-    }
-    RemoteMemory(const RemoteMemory&) = delete;
-    RemoteMemory& operator=(const RemoteMemory&) = delete;
-    bool Write(const void* data, size_t size, size_t offset = 0) {
-        SIZE_T done = 0;
-        return WriteProcessMemory(process_, base_ + offset, data, size, &done) && done == size;
-    }
-    bool Read(void* data, size_t size, size_t offset = 0) const {
-        SIZE_T done = 0;
-        return ReadProcessMemory(process_, base_ + offset, data, size, &done) && done == size;
-    }
-    char* At(size_t offset = 0) const { return base_ + offset; }
-
-private:
-    HANDLE process_;
-    char* base_;
-};
+using test::RemoteMemory;
 
 struct ToolButton {
     int command = 0;

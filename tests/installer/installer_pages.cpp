@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+#include "support/remote_memory.h"
+
 namespace {
 
 constexpr DWORD kPatienceMs = 60000;
@@ -187,31 +189,7 @@ bool HalfWidthKatakana(const std::wstring& text) {
     return false;
 }
 
-// Allocated in the installer's process for the tree view's pointer messages.
-class RemoteMemory {
-public:
-    RemoteMemory(HANDLE process, size_t size)
-        : process_(process),
-          base_(static_cast<char*>(VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE))) {}
-    ~RemoteMemory() {
-        if (base_) VirtualFreeEx(process_, base_, 0, MEM_RELEASE);
-    }
-    RemoteMemory(const RemoteMemory&) = delete;
-    RemoteMemory& operator=(const RemoteMemory&) = delete;
-    bool Write(const void* data, size_t size) {
-        SIZE_T done = 0;
-        return WriteProcessMemory(process_, base_, data, size, &done) && done == size;
-    }
-    bool Read(void* data, size_t size) const {
-        SIZE_T done = 0;
-        return ReadProcessMemory(process_, base_, data, size, &done) && done == size;
-    }
-    char* At() const { return base_; }
-
-private:
-    HANDLE process_;
-    char* base_;
-};
+using velnor::test::RemoteMemory;
 
 void CheckControl(const std::wstring& page, HWND h, HFONT font);
 
