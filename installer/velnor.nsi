@@ -57,20 +57,50 @@ VIFileVersion "${VERSION}.0"
 !define MUI_UNICON "${__FILEDIR__}/../src/app/velnor.ico"
 !define MUI_ABORTWARNING
 
+; The stock welcome text speaks of system files and restarts: this installer
+; touches neither.
+!define MUI_WELCOMEPAGE_TEXT "Velnor をこのコンピューターにインストールします。$\r$\n管理者の権限は要りません。$\r$\n$\r$\nVelnor が起動しているときは、先に終了してください。$\r$\n$\r$\n$_CLICK"
 !insertmacro MUI_PAGE_WELCOME
+; The list of components across the whole page, so that the option's full
+; name fits; its description goes below.
+!define MUI_COMPONENTSPAGE_SMALLDESC
 !insertmacro MUI_PAGE_COMPONENTS
+!define MUI_PAGE_HEADER_SUBTEXT "Velnor をインストールするフォルダーを選んでください。"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
+!define MUI_FINISHPAGE_TEXT "Velnor をインストールしました。$\r$\n$\r$\n「完了」を押すとセットアップを閉じます。"
 !define MUI_FINISHPAGE_RUN "$INSTDIR\velnor.exe"
 !define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\使い方.txt"
 !define MUI_FINISHPAGE_SHOWREADME_TEXT "使い方を読む"
 !define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
 !insertmacro MUI_PAGE_FINISH
 
+!define MUI_PAGE_HEADER_SUBTEXT "Velnor をこのコンピューターから削除します。"
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 
 !insertmacro MUI_LANGUAGE "Japanese"
+
+; Japanese Windows draws its dialogs in MS UI Gothic; the language file's
+; MS PGothic is wider, and cuts the buttons' captions.
+SetFont /LANG=${LANG_JAPANESE} "MS UI Gothic" 9
+; Where the stock Japanese words are half-width, cut or awkward. The
+; uninstaller's button is too narrow for "アンインストール", so it says 削除,
+; as does the page's header.
+LangString ^UninstallBtn ${LANG_JAPANESE} "削除(&U)"
+LangString ^ClickUninstall ${LANG_JAPANESE} "「削除」を押すと削除を始めます。"
+LangString ^UninstallingText ${LANG_JAPANESE} "$(^NameDA) を次のフォルダーから削除します。 $_CLICK"
+LangString ^UninstallingSubText ${LANG_JAPANESE} "フォルダー:"
+LangString ^DirText ${LANG_JAPANESE} \
+  "$(^NameDA) を次のフォルダーにインストールします。別のフォルダーにするには、「参照」を押して選んでください。 $_CLICK"
+LangString ^DirSubText ${LANG_JAPANESE} "インストール先のフォルダー"
+LangString ^DirBrowseText ${LANG_JAPANESE} "$(^NameDA) をインストールするフォルダーを選んでください:"
+LangString ^ClickInstall ${LANG_JAPANESE} "「インストール」を押すとインストールを始めます。"
+LangString ^ClickNext ${LANG_JAPANESE} "「次へ」を押して続けてください。"
+LangString ^ComponentsSubText2_NoInstTypes ${LANG_JAPANESE} "構成要素を選択:"
+LangString ^CreateFolder ${LANG_JAPANESE} "フォルダー作成: "
+LangString ^OutputFolder ${LANG_JAPANESE} "出力先フォルダー: "
+LangString ^RemoveFolder ${LANG_JAPANESE} "フォルダー削除: "
 
 VIAddVersionKey /LANG=${LANG_JAPANESE} "ProductName" "${PRODUCT}"
 VIAddVersionKey /LANG=${LANG_JAPANESE} "ProductVersion" "${VERSION}"

@@ -2,8 +2,9 @@
 # The installer round trip under Wine, in a throw-away prefix of its own
 # (build/installer/wine/prefix): silent install, files, Start-menu shortcuts,
 # the Startup shortcut of /AUTOCONNECT, the uninstall entry, the installed
-# program, silent uninstall with and without /REMOVEDATA. Builds the release
-# first with scripts/dist.sh.
+# program, silent uninstall with and without /REMOVEDATA; then every page of
+# the installer and the uninstaller, walked as a user would, with each text
+# measured against its control. Builds the release first with scripts/dist.sh.
 # Ends with one line "N passed, N failed".
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -13,6 +14,9 @@ work=$top/build/installer
 mkdir -p "$work"
 . scripts/checks.sh
 checks_build_release "$work/dist.log"
+bash scripts/build.sh windows --target installer_pages >"$work/pages-build.log" 2>&1 ||
+  { tail -20 "$work/pages-build.log"; bad "build installer_pages"; finish; }
+pages_exe=$top/build/windows/tests/installer_pages.exe
 dist=$top/build/dist
 setup=$dist/velnor-$version-setup.exe
 zipfile=$dist/velnor-$version-win64.zip
@@ -258,5 +262,28 @@ check "it removes only the installed files, not the user's own files in the inst
   eval 'installed_files_gone && [ -f "$inst/mine/notes.txt" ]'
 check "shortcuts, the Startup shortcut and the uninstall entry are gone after the second uninstall" \
   eval '[ ! -e "$main_lnk" ] && [ ! -e "$connect_lnk" ] && [ ! -e "$startup_lnk" ] && ! key_exists'
+
+# --- round 3: the pages, as a user sees them ---------------------------------
+# installer_pages.exe clicks through the installer (Next, Install, Finish with
+# nothing started) and the uninstaller (Delete, No to the data folder, Close),
+# and measures every label, button and option in the installer's own font:
+# a text that needs more room than its control is cut on the screen. Its
+# pictures of the pages stay in build/installer/pages.
+pages_fit() {
+  local face size log=$work/pages.log
+  face=$(sed -n 's/^SetFont \/LANG=${LANG_JAPANESE} "\([^"]*\)" \([0-9]*\)/\1/p' installer/velnor.nsi)
+  size=$(sed -n 's/^SetFont \/LANG=${LANG_JAPANESE} "\([^"]*\)" \([0-9]*\)/\2/p' installer/velnor.nsi)
+  [ -n "$face" ] && [ -n "$size" ] || { echo "  no SetFont line for Japanese in installer/velnor.nsi"; return 1; }
+  rm -rf "$work/pages"
+  timeout 300 wine "$pages_exe" "$(velnor_winpath "$setup")" "$inst_win" "$face" "$size" \
+    "$(velnor_winpath "$work/pages")" </dev/null >"$log" 2>"$work/pages.err"
+  local rc=$?
+  grep -a '^PROBLEM' "$log" | sed 's/^/  /'
+  [ $rc = 0 ] && grep -aq '^0 problems' "$log" && grep -aq '^fits setup page 2: option' "$log" &&
+    grep -aq '^fits uninstall page 1:' "$log"
+}
+check "every page of the installer and the uninstaller shows its words whole: no text wider or taller than its control, no half-width katakana, no sideways scroll among the components (log: build/installer/pages.log)" \
+  pages_fit
+settle
 
 finish

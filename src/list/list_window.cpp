@@ -4,13 +4,19 @@
 //
 // Messages that matter:
 //   WM_COMMAND      the tool bar's OK writes "Disable.lst"; its Cancel, and Esc
-//                   (IDCANCEL), close; Enter (IDOK) does nothing
+//                   (IDCANCEL), close; Enter (IDOK) does nothing. Tab reaches
+//                   the tool bar, where the keyboard presses OK or Cancel
 //   WM_NOTIFY       NM_CUSTOMDRAW of the tool bar and the check list
 //   WM_CLOSE        every way of closing other than OK is Cancel (Alt+F4 too)
 //   WM_DPICHANGED   take the suggested rectangle, rebuild font, ticks, layout
+//   WM_ERASEBKGND, WM_GETMINMAXINFO
+//                   from kFrame, as both windows answer them
+//   WM_SETTINGCHANGE, WM_SYSCOLORCHANGE, WM_THEMECHANGED
+//                   high contrast on or off: colours and ticks follow
 #include "list/list_window.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "list/editor_placement.h"
 #include "list/tick_list.h"
@@ -30,8 +36,13 @@ TListForm* ListForm = nullptr;
 namespace {
 
 // A sizeable tool window with no title-bar buttons at all.
-constexpr WindowFrame kFrame{WS_POPUP | WS_CAPTION | WS_THICKFRAME | WS_CLIPCHILDREN,
-                             WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT, 455, 239, 300, 300};
+constexpr WindowFrame kFrame{
+    WS_POPUP | WS_CAPTION | WS_THICKFRAME | WS_CLIPCHILDREN,
+    WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT,
+    {455, 239},
+    {300, 300},
+    Surface::Panel,
+};
 
 // The layout as designed at 96 DPI.
 constexpr int kToolButtonWidth = 44;
@@ -45,6 +56,7 @@ constexpr int kToolBarId = 301;
 // bar's OK, and Enter, which dialog navigation sends as IDOK, is not one.
 constexpr int kOkCommand = 310;
 constexpr int kCancelCommand = 311;
+constexpr int kToolCommands[] = {kOkCommand, kCancelCommand};
 
 constexpr wchar_t kTip[] = L"非表示にするSSIDにチェックマークをつける";
 
@@ -58,7 +70,7 @@ LRESULT CALLBACK NoTypeAheadProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam,
 
 void TListForm::Create(HINSTANCE instance, HWND owner) {
     RegisterWindowClass(instance, kClassName, WindowProc);
-    CreateFramedWindow(instance, kClassName, kApplicationTitle, kFrame, owner, this);
+    CreateFramedWindow(kFrame, instance, kClassName, owner, this);
 }
 
 void TListForm::FormCreate() {
@@ -84,8 +96,11 @@ void TListForm::CreateControls() {
     ListView_InsertColumn(CheckListBox, 0, &column);
     SetWindowSubclass(CheckListBox, NoTypeAheadProc, 1, 0);
 
+    // A tab stop after the list, so that OK and Cancel are reached without a
+    // mouse.
     ToolBar = CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr,
-                              WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | CCS_NODIVIDER | CCS_NORESIZE | CCS_NOPARENTALIGN,
+                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | TBSTYLE_FLAT | CCS_NODIVIDER | CCS_NORESIZE |
+                                  CCS_NOPARENTALIGN,
                               0, 0, 0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kToolBarId)), instance,
                               nullptr);
     SendMessageW(ToolBar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
@@ -96,6 +111,7 @@ void TListForm::CreateControls() {
     buttons[1] = {I_IMAGENONE, kCancelCommand, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0,
                   reinterpret_cast<INT_PTR>(L"Cancel")};
     SendMessageW(ToolBar, TB_ADDBUTTONSW, 2, reinterpret_cast<LPARAM>(buttons));
+    SetWindowSubclass(ToolBar, ToolBarKeysProc, 1, reinterpret_cast<DWORD_PTR>(this));
 
     tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, instance,
@@ -121,21 +137,18 @@ void TListForm::ApplyDpi(UINT dpi) {
     if (rowHeight_) ImageList_Destroy(rowHeight_);
     rowHeight_ = ImageList_Create(1, Scale(kItemHeight, dpi), ILC_COLOR32, 1, 0);
     ListView_SetImageList(CheckListBox, rowHeight_, LVSIL_SMALL);
-    UpdateTickImages();
+    UpdateLook();
     Layout();
 }
 
-void TListForm::UpdateTickImages() {
-    if (ThemeActive()) {
-        const Theme& t = *CurrentTheme();
-        ListView_SetBkColor(CheckListBox, t.panel);
-        ListView_SetTextBkColor(CheckListBox, t.panel);
-        ListView_SetTextColor(CheckListBox, t.text);
-        HIMAGELIST old = tickImages_;
-        tickImages_ = MakeTickImages(dpi_, kTickSize, t);
-        ListView_SetImageList(CheckListBox, tickImages_, LVSIL_STATE);
-        if (old) ImageList_Destroy(old);
-    }
+void TListForm::UpdateLook() {
+    themedLook_ = ThemeActive();
+    ApplyCheckListColours(CheckListBox);
+    HIMAGELIST old = tickImages_;
+    tickImages_ = MakeTickImages(dpi_, kTickSize);
+    ListView_SetImageList(CheckListBox, tickImages_, LVSIL_STATE);
+    if (old) ImageList_Destroy(old);
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void TListForm::Layout() {
@@ -223,7 +236,11 @@ void TListForm::TBOKClick() {
 }
 
 void TListForm::EnsureControls() {
-    if (CheckListBox) return;
+    if (CheckListBox) {
+        // A change of high contrast while the editor was hidden is caught up.
+        if (themedLook_ != ThemeActive()) UpdateLook();
+        return;
+    }
     CreateControls();
     ApplyDpi(DpiOf(hwnd_));
 }
@@ -275,14 +292,71 @@ void TListForm::Close(int result) {
     PostMessageW(hwnd_, WM_NULL, 0, 0);  // wakes the modal loop
 }
 
+LRESULT CALLBACK TListForm::ToolBarKeysProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                            DWORD_PTR self) {
+    auto& form = *reinterpret_cast<TListForm*>(self);
+    switch (msg) {
+        case WM_GETDLGCODE: {
+            // Dialog navigation would take the arrows for moving between
+            // controls and Enter for IDOK: here they belong to the tool bar.
+            LRESULT code = DefSubclassProc(h, msg, wParam, lParam) | DLGC_WANTARROWS;
+            const auto* key = reinterpret_cast<const MSG*>(lParam);
+            if (key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN) code |= DLGC_WANTMESSAGE;
+            return code;
+        }
+        case WM_KEYDOWN:
+            switch (wParam) {
+                case VK_LEFT:
+                case VK_UP: form.MoveToolFocus(-1); return 0;
+                case VK_RIGHT:
+                case VK_DOWN: form.MoveToolFocus(1); return 0;
+                case VK_SPACE:
+                case VK_RETURN: form.PressToolFocus(); return 0;
+                default: break;
+            }
+            break;
+        case WM_SETFOCUS:
+            // The keyboard arrives on the first button, OK.
+            form.toolFocus_ = 0;
+            InvalidateRect(h, nullptr, TRUE);
+            break;
+        case WM_KILLFOCUS:
+        case WM_UPDATEUISTATE:
+            InvalidateRect(h, nullptr, TRUE);
+            break;
+        default:
+            break;
+    }
+    return DefSubclassProc(h, msg, wParam, lParam);
+}
+
+void TListForm::MoveToolFocus(int step) {
+    const int n = static_cast<int>(std::size(kToolCommands));
+    toolFocus_ = static_cast<size_t>((static_cast<int>(toolFocus_) + step + n) % n);
+    InvalidateRect(ToolBar, nullptr, TRUE);
+}
+
+void TListForm::PressToolFocus() {
+    const int command = kToolCommands[toolFocus_];
+    if (!SendMessageW(ToolBar, TB_ISBUTTONENABLED, command, 0)) return;
+    SendMessageW(hwnd_, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), reinterpret_cast<LPARAM>(ToolBar));
+}
+
+int TListForm::ToolCue() const {
+    if (GetFocus() != ToolBar || !ShowsFocusCues(ToolBar)) return 0;
+    return kToolCommands[toolFocus_];
+}
+
 LRESULT TListForm::OnNotify(NMHDR& header) {
     if (header.code != NM_CUSTOMDRAW) return 0;
-    if (header.hwndFrom == ToolBar) return DrawToolButton(reinterpret_cast<NMTBCUSTOMDRAW&>(header), font_.Get());
+    if (header.hwndFrom == ToolBar)
+        return DrawToolButton(reinterpret_cast<NMTBCUSTOMDRAW&>(header), font_.Get(), ToolCue());
     if (header.hwndFrom == CheckListBox) return DrawListItem(reinterpret_cast<NMLVCUSTOMDRAW&>(header));
     return 0;
 }
 
 LRESULT TListForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (LRESULT result = 0; HandleFrameMessage(hwnd_, kFrame, msg, wParam, lParam, result)) return result;
     switch (msg) {
         case WM_CREATE:
             FormCreate();
@@ -298,24 +372,27 @@ LRESULT TListForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_NOTIFY:
             return OnNotify(*reinterpret_cast<NMHDR*>(lParam));
-        case WM_ERASEBKGND:
-            return EraseWithSurface(hwnd_, wParam, Surface::Panel);
         case WM_SIZE:
             if (CheckListBox) Layout();
             return 0;
-        case WM_GETMINMAXINFO:
-            return SetMinimumSize(lParam, kFrame.minWidth, kFrame.minHeight);
         case WM_DPICHANGED:
             TakeSuggestedRect(hwnd_, lParam);
             if (CheckListBox) ApplyDpi(HIWORD(wParam));
             else dpi_ = HIWORD(wParam);
             return 0;
-        case WM_SETTINGCHANGE:
         case WM_SYSCOLORCHANGE:
+            // Common controls learn of new system colours only from their
+            // parent.
+            if (CheckListBox) {
+                SendMessageW(CheckListBox, msg, wParam, lParam);
+                SendMessageW(ToolBar, msg, wParam, lParam);
+            }
+            [[fallthrough]];
+        case WM_SETTINGCHANGE:
         case WM_THEMECHANGED:
             RefreshThemeState();
-            if (CheckListBox) UpdateTickImages();
-            InvalidateRect(hwnd_, nullptr, TRUE);
+            if (CheckListBox) UpdateLook();
+            else InvalidateRect(hwnd_, nullptr, TRUE);
             break;
         case WM_CLOSE:
             // Any way of closing other than OK gives Cancel.

@@ -50,8 +50,19 @@ private:
     void ApplyDpi(UINT dpi);
     void Layout();
     void PlaceFirstTime();
-    void UpdateTickImages();
+    // The tick images and list colours of the look in effect: the theme's,
+    // or the system's under high contrast.
+    void UpdateLook();
     LRESULT OnNotify(NMHDR& header);
+
+    // The tool bar by keyboard: the arrow keys move the focus cue between
+    // its buttons, Space and Enter press the button that shows it.
+    static LRESULT CALLBACK ToolBarKeysProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                            DWORD_PTR self);
+    void MoveToolFocus(int step);
+    void PressToolFocus();
+    // The command of the button that shows the keyboard focus, or 0.
+    int ToolCue() const;
 
     std::vector<bool> Ticks() const;
     void SetItems(const std::vector<std::wstring>& items, const std::vector<bool>& ticks);
@@ -66,6 +77,8 @@ private:
     HWND tooltip_ = nullptr;
     HIMAGELIST tickImages_ = nullptr;
     HIMAGELIST rowHeight_ = nullptr;
+    bool themedLook_ = false;  // the look UpdateLook last applied
+    size_t toolFocus_ = 0;     // the tool button the keyboard is on
 
     WindowFont font_;
     UINT dpi_ = kDesignDpi;

@@ -8,6 +8,8 @@
 //   WM_COMMAND         the radio group's clicks and the four buttons
 //   WM_NOTIFY          NM_CUSTOMDRAW of the buttons and radio buttons (Sky look)
 //   WM_DPICHANGED      take the suggested rectangle, rebuild font and layout
+//   WM_ERASEBKGND, WM_GETMINMAXINFO
+//                      from kFrame, as both windows answer them
 //   WM_SETTINGCHANGE   regional settings ("intl") and high contrast
 //   WM_CLOSE, WM_QUERYENDSESSION
 //                      FormCloseQuery writes the settings; the window is
@@ -38,9 +40,14 @@ TmainForm* mainForm = nullptr;
 
 namespace {
 
-// An unowned window with the taskbar button, no maximise box.
-constexpr WindowFrame kFrame{WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_THICKFRAME | WS_CLIPCHILDREN,
-                             WS_EX_CONTROLPARENT | WS_EX_APPWINDOW, 336, 249, kMainMinWidth, kMainMinHeight};
+// System menu and minimise, no maximise; a resizable border.
+constexpr WindowFrame kFrame{
+    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_THICKFRAME | WS_CLIPCHILDREN,
+    WS_EX_CONTROLPARENT | WS_EX_APPWINDOW,
+    {336, 249},
+    {kMainMinWidth, kMainMinHeight},
+    Surface::Window,
+};
 
 // The layout as designed at 96 DPI.
 constexpr int kPanelWidth = 100;
@@ -77,7 +84,7 @@ void TmainForm::Create(HINSTANCE instance, const MainWindowStart& start) {
     silent_ = start.silent;
     editor_ = start.editor;
     RegisterWindowClass(instance, kClassName, WindowProc, start.icon, start.smallIcon);
-    CreateFramedWindow(instance, kClassName, kApplicationTitle, kFrame, nullptr, this);
+    CreateFramedWindow(kFrame, instance, kClassName, nullptr, this);
 }
 
 void TmainForm::CreateControls() {
@@ -118,8 +125,6 @@ void TmainForm::Layout() {
 void TmainForm::FormCreate() {
     CreateControls();
     ApplyDpi(DpiOf(hwnd_));
-    // The designed client size at this DPI; the minimum outer size is in
-    // physical pixels, so it wins on a small DPI.
     SizeToDesign(hwnd_, kFrame, dpi_);
     MLog = DataFolder + L"WiFi.log";
     MDis = DataFolder + L"Disable.lst";
@@ -252,6 +257,7 @@ LRESULT TmainForm::OnNotify(const NMHDR& header) {
 }
 
 LRESULT TmainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (LRESULT result = 0; HandleFrameMessage(hwnd_, kFrame, msg, wParam, lParam, result)) return result;
     switch (msg) {
         case WM_CREATE:
             FormCreate();
@@ -287,14 +293,9 @@ LRESULT TmainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN:
             return ControlColour(reinterpret_cast<HDC>(wParam), Surface::Window);
-        case WM_ERASEBKGND:
-            return EraseWithSurface(hwnd_, wParam, Surface::Window);
         case WM_SIZE:
             Layout();
             return 0;
-        case WM_GETMINMAXINFO:
-            // Physical pixels at every DPI: the minimum also bounds stored sizes.
-            return SetMinimumSize(lParam, kFrame.minWidth, kFrame.minHeight);
         case WM_DPICHANGED:
             TakeSuggestedRect(hwnd_, lParam);
             ApplyDpi(HIWORD(wParam));

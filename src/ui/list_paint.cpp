@@ -8,7 +8,54 @@
 
 namespace velnor {
 
-HIMAGELIST MakeTickImages(UINT dpi, int tickSize, const Theme& t) {
+namespace {
+
+void DrawSkyTicks(HDC dc, UINT dpi, int size, const Theme& t) {
+    const RECT all{0, 0, size * 2, size};
+    GdiObject back(CreateSolidBrush(t.panel));
+    FillRect(dc, &all, static_cast<HBRUSH>(back.get()));
+    for (int image = 0; image < 2; ++image) {
+        const int x = image * size;
+        GdiObject face(CreateSolidBrush(image ? t.accent : t.panel));
+        GdiObject edge(CreatePen(PS_SOLID, std::max(1, Scale(1, dpi)), image ? t.accent : t.border));
+        {
+            Selected faceIn(dc, face.get());
+            Selected edgeIn(dc, edge.get());
+            const int round = Scale(4, dpi);
+            RoundRect(dc, x + 1, 1, x + size - 1, size - 1, round, round);
+        }
+        if (image) {
+            // The tick mark, in the panel colour on the accent.
+            GdiObject mark(CreatePen(PS_SOLID, std::max(2, Scale(2, dpi)), t.panel));
+            Selected markIn(dc, mark.get());
+            const POINT tick[] = {{x + size * 3 / 13, size * 7 / 13}, {x + size * 5 / 13, size * 9 / 13},
+                                  {x + size * 10 / 13, size * 4 / 13}};
+            Polyline(dc, tick, 3);
+        }
+    }
+}
+
+// The check boxes the system draws, in the system's colours (under high
+// contrast, the contrast scheme's).
+void DrawSystemTicks(HDC dc, int size) {
+    const RECT all{0, 0, size * 2, size};
+    FillRect(dc, &all, GetSysColorBrush(COLOR_WINDOW));
+    for (int image = 0; image < 2; ++image) {
+        RECT box{image * size + 1, 1, image * size + size - 1, size - 1};
+        DrawFrameControl(dc, &box, DFC_BUTTON, DFCS_BUTTONCHECK | DFCS_FLAT | (image ? DFCS_CHECKED : 0));
+    }
+}
+
+// The dotted focus box inside a tool button.
+void DrawToolFocus(HDC dc, const RECT& button) {
+    RECT r = button;
+    InflateRect(&r, -3, -3);
+    DrawFocusRect(dc, &r);
+}
+
+}  // namespace
+
+HIMAGELIST MakeTickImages(UINT dpi, int tickSize) {
     const int size = Scale(tickSize, dpi);
     MemoryDc dc;
     GdiObject bitmap([&] {
@@ -19,28 +66,8 @@ HIMAGELIST MakeTickImages(UINT dpi, int tickSize, const Theme& t) {
     }());
     {
         Selected intoDc(dc.get(), bitmap.get());
-        const RECT all{0, 0, size * 2, size};
-        GdiObject back(CreateSolidBrush(t.panel));
-        FillRect(dc.get(), &all, static_cast<HBRUSH>(back.get()));
-        for (int image = 0; image < 2; ++image) {
-            const int x = image * size;
-            GdiObject face(CreateSolidBrush(image ? t.accent : t.panel));
-            GdiObject edge(CreatePen(PS_SOLID, std::max(1, Scale(1, dpi)), image ? t.accent : t.border));
-            {
-                Selected faceIn(dc.get(), face.get());
-                Selected edgeIn(dc.get(), edge.get());
-                const int round = Scale(4, dpi);
-                RoundRect(dc.get(), x + 1, 1, x + size - 1, size - 1, round, round);
-            }
-            if (image) {
-                // The tick mark, in the panel colour on the accent.
-                GdiObject mark(CreatePen(PS_SOLID, std::max(2, Scale(2, dpi)), t.panel));
-                Selected markIn(dc.get(), mark.get());
-                const POINT tick[] = {{x + size * 3 / 13, size * 7 / 13}, {x + size * 5 / 13, size * 9 / 13},
-                                      {x + size * 10 / 13, size * 4 / 13}};
-                Polyline(dc.get(), tick, 3);
-            }
-        }
+        if (ThemeActive()) DrawSkyTicks(dc.get(), dpi, size, *CurrentTheme());
+        else DrawSystemTicks(dc.get(), size);
     }
     // The image list copies the bitmap, which must no longer be selected.
     HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR32, 2, 0);
@@ -48,10 +75,32 @@ HIMAGELIST MakeTickImages(UINT dpi, int tickSize, const Theme& t) {
     return list;
 }
 
-LRESULT DrawToolButton(NMTBCUSTOMDRAW& draw, HFONT font) {
-    if (!ThemeActive()) return CDRF_DODEFAULT;
-    const Theme& t = *CurrentTheme();
+void ApplyCheckListColours(HWND list) {
+    if (ThemeActive()) {
+        const Theme& t = *CurrentTheme();
+        ListView_SetBkColor(list, t.panel);
+        ListView_SetTextBkColor(list, t.panel);
+        ListView_SetTextColor(list, t.text);
+        return;
+    }
+    ListView_SetBkColor(list, GetSysColor(COLOR_WINDOW));
+    ListView_SetTextBkColor(list, CLR_DEFAULT);
+    ListView_SetTextColor(list, CLR_DEFAULT);
+}
+
+LRESULT DrawToolButton(NMTBCUSTOMDRAW& draw, HFONT font, int cueCommand) {
     HDC dc = draw.nmcd.hdc;
+    const bool cue = cueCommand != 0 && static_cast<int>(draw.nmcd.dwItemSpec) == cueCommand;
+    if (!ThemeActive()) {
+        // The system draws; the focus cue goes on top.
+        switch (draw.nmcd.dwDrawStage) {
+            case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
+            case CDDS_ITEMPREPAINT: return cue ? CDRF_NOTIFYPOSTPAINT : CDRF_DODEFAULT;
+            case CDDS_ITEMPOSTPAINT: DrawToolFocus(dc, draw.nmcd.rc); return CDRF_DODEFAULT;
+            default: return CDRF_DODEFAULT;
+        }
+    }
+    const Theme& t = *CurrentTheme();
     switch (draw.nmcd.dwDrawStage) {
         case CDDS_PREPAINT:
             FillRect(dc, &draw.nmcd.rc, SurfaceBrush(Surface::Panel));
@@ -59,14 +108,10 @@ LRESULT DrawToolButton(NMTBCUSTOMDRAW& draw, HFONT font) {
         case CDDS_ITEMPREPAINT: {
             const UINT state = draw.nmcd.uItemState;
             const bool disabled = state & CDIS_DISABLED;
-            const COLORREF face =
-                ButtonFace(t, (state & CDIS_SELECTED) != 0, (state & CDIS_HOT) != 0, disabled, t.button);
-            const COLORREF edge = disabled ? Mix(t.border, t.panel, 60)
-                                           : (state & (CDIS_HOT | CDIS_FOCUS)) ? t.accent : t.border;
             const RECT& r = draw.nmcd.rc;
             {
-                GdiObject brush(CreateSolidBrush(face));
-                GdiObject pen(CreatePen(PS_SOLID, 1, edge));
+                GdiObject brush(CreateSolidBrush(ButtonFace(t, state, t.button)));
+                GdiObject pen(CreatePen(PS_SOLID, 1, ButtonEdge(t, cue ? state | CDIS_FOCUS : state, t.panel)));
                 Selected brushIn(dc, brush.get());
                 Selected penIn(dc, pen.get());
                 RoundRect(dc, r.left + 1, r.top, r.right - 1, r.bottom, 4, 4);
@@ -78,6 +123,7 @@ LRESULT DrawToolButton(NMTBCUSTOMDRAW& draw, HFONT font) {
             Selected fontIn(dc, font);
             RECT tr = r;
             DrawTextW(dc, text, -1, &tr, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+            if (cue) DrawToolFocus(dc, r);
             return CDRF_SKIPDEFAULT;
         }
         default:

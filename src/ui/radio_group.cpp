@@ -86,12 +86,12 @@ void TRadioGroup::Check(int index) {
 }
 
 HWND TRadioGroup::MakeButton(size_t index) {
-    const HINSTANCE instance = InstanceOf(group_);
     DWORD style = WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON;
     // The first button opens the group; the tab stop follows the selection.
     if (index == 0) style |= WS_GROUP;
     HWND b = CreateWindowExW(0, L"BUTTON", ButtonText(items_[index]).c_str(), style, 0, 0, 0, 0, group_,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstButtonId + index)), instance, nullptr);
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstButtonId + index)),
+                             InstanceOf(group_), nullptr);
     if (font_) SendMessageW(b, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     return b;
 }

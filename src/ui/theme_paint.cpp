@@ -20,11 +20,15 @@ Brushes& Cache() {
     return brushes;
 }
 
-bool AskHighContrast() {
+bool AskSystemHighContrast() {
     HIGHCONTRASTW hc{};
     hc.cbSize = sizeof(hc);
     return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(hc), &hc, 0) && (hc.dwFlags & HCF_HIGHCONTRASTON);
 }
+
+bool (*highContrastSource)() = AskSystemHighContrast;
+
+bool AskHighContrast() { return highContrastSource(); }
 
 // Asked once, then again only when the system announces a change: painting
 // runs for every control on every repaint.
@@ -41,25 +45,19 @@ std::wstring TextOf(HWND h) {
     return s;
 }
 
-bool ShowFocus(HWND h) {
-    return !(SendMessageW(h, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS);
-}
-
 void DrawPushButton(const NMCUSTOMDRAW& d, const Theme& t) {
     const HWND h = d.hdr.hwndFrom;
     const UINT dpi = DpiOf(h);
     const bool disabled = d.uItemState & CDIS_DISABLED;
     const bool pressed = d.uItemState & CDIS_SELECTED;
-    const bool hot = d.uItemState & CDIS_HOT;
     const bool focused = d.uItemState & CDIS_FOCUS;
     RECT r = d.rc;
     FillRect(d.hdc, &r, SurfaceBrush(Surface::Panel));
     const int inset = Scale(2, dpi);
     InflateRect(&r, -inset, -inset);
-    const COLORREF face = ButtonFace(t, pressed, hot, disabled, t.button);
-    const COLORREF edge = disabled ? Mix(t.border, t.panel, 60) : (focused || hot) ? t.accent : t.border;
-    GdiObject brush(CreateSolidBrush(face));
-    GdiObject pen(CreatePen(PS_SOLID, focused ? Scale(2, dpi) : std::max(1, Scale(1, dpi)), edge));
+    GdiObject brush(CreateSolidBrush(ButtonFace(t, d.uItemState, t.button)));
+    GdiObject pen(CreatePen(PS_SOLID, focused ? Scale(2, dpi) : std::max(1, Scale(1, dpi)),
+                            ButtonEdge(t, d.uItemState, t.panel)));
     {
         Selected b(d.hdc, brush.get());
         Selected p(d.hdc, pen.get());
@@ -73,7 +71,7 @@ void DrawPushButton(const NMCUSTOMDRAW& d, const Theme& t) {
     RECT tr = r;
     if (pressed) OffsetRect(&tr, 0, std::max(1, Scale(1, dpi)));
     DrawTextW(d.hdc, text.c_str(), static_cast<int>(text.size()), &tr, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    if (focused && ShowFocus(h)) {
+    if (focused && ShowsFocusCues(h)) {
         RECT fr = r;
         InflateRect(&fr, -Scale(3, dpi), -Scale(3, dpi));
         SetTextColor(d.hdc, t.text);
@@ -85,8 +83,6 @@ void DrawRadioButton(const NMCUSTOMDRAW& d, const Theme& t, Surface surface) {
     const HWND h = d.hdr.hwndFrom;
     const UINT dpi = DpiOf(h);
     const bool disabled = d.uItemState & CDIS_DISABLED;
-    const bool hot = d.uItemState & CDIS_HOT;
-    const bool pressed = d.uItemState & CDIS_SELECTED;
     const bool focused = d.uItemState & CDIS_FOCUS;
     const bool checked = SendMessageW(h, BM_GETCHECK, 0, 0) == BST_CHECKED;
     RECT r = d.rc;
@@ -94,12 +90,9 @@ void DrawRadioButton(const NMCUSTOMDRAW& d, const Theme& t, Surface surface) {
     const int size = Scale(13, dpi);
     const int top = r.top + (r.bottom - r.top - size) / 2;
     RECT circle{r.left + Scale(1, dpi), top, r.left + Scale(1, dpi) + size, top + size};
-    const COLORREF ring = disabled ? Mix(t.border, t.window, 60) : (hot || focused || checked) ? t.accent : t.border;
-    // A disabled circle keeps the panel's colour; its ring shows the state.
-    const COLORREF fill = ButtonFace(t, pressed, hot, false, t.panel);
     {
-        GdiObject brush(CreateSolidBrush(fill));
-        GdiObject pen(CreatePen(PS_SOLID, std::max(1, Scale(1, dpi)), ring));
+        GdiObject brush(CreateSolidBrush(ButtonFace(t, d.uItemState, t.panel)));
+        GdiObject pen(CreatePen(PS_SOLID, std::max(1, Scale(1, dpi)), ButtonEdge(t, d.uItemState, t.window, checked)));
         Selected b(d.hdc, brush.get());
         Selected p(d.hdc, pen.get());
         Ellipse(d.hdc, circle.left, circle.top, circle.right, circle.bottom);
@@ -119,18 +112,15 @@ void DrawRadioButton(const NMCUSTOMDRAW& d, const Theme& t, Surface surface) {
     // prefix processing, as the system draws it, it shows the name exactly.
     const std::wstring text = TextOf(h);
     RECT tr{circle.right + Scale(5, dpi), r.top, r.right, r.bottom};
+    RECT measured = tr;
+    // Measured without vertical centring: with it, the measured height runs
+    // from the top of the row, and the focus box would fill the row.
+    DrawTextW(d.hdc, text.c_str(), static_cast<int>(text.size()), &measured,
+              DT_LEFT | DT_SINGLELINE | DT_HIDEPREFIX | DT_CALCRECT);
     DrawTextW(d.hdc, text.c_str(), static_cast<int>(text.size()), &tr,
               DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_HIDEPREFIX | DT_END_ELLIPSIS);
-    if (focused && ShowFocus(h)) {
-        // The focus box hugs the line of text, however tall the row: with a
-        // single line DT_CALCRECT sets only the right edge, so the height is
-        // the font's own.
-        RECT measured = tr;
-        DrawTextW(d.hdc, text.c_str(), static_cast<int>(text.size()), &measured,
-                  DT_LEFT | DT_SINGLELINE | DT_HIDEPREFIX | DT_CALCRECT);
-        TEXTMETRICW metrics{};
-        GetTextMetricsW(d.hdc, &metrics);
-        const int height = metrics.tmHeight;
+    if (focused && ShowsFocusCues(h)) {
+        const int height = measured.bottom - measured.top;
         RECT fr{tr.left - Scale(2, dpi), (r.top + r.bottom - height) / 2 - 1,
                 std::min<LONG>(measured.right, tr.right) + Scale(2, dpi), (r.top + r.bottom + height) / 2 + 1};
         SetTextColor(d.hdc, t.text);
@@ -140,12 +130,21 @@ void DrawRadioButton(const NMCUSTOMDRAW& d, const Theme& t, Surface surface) {
 
 }  // namespace
 
-COLORREF ButtonFace(const Theme& theme, bool pressed, bool hot, bool disabled, COLORREF rest) {
-    if (disabled) return Mix(rest, theme.panel, 60);
-    return pressed ? theme.buttonPressed : hot ? theme.buttonHot : rest;
+bool ThemeActive() { return CurrentTheme() && !HighContrast(); }
+
+void SetHighContrastSource(bool (*ask)()) { highContrastSource = ask ? ask : AskSystemHighContrast; }
+
+COLORREF ButtonFace(const Theme& t, UINT itemState, COLORREF rest) {
+    if (itemState & CDIS_DISABLED) return Mix(rest, t.panel, 60);
+    return (itemState & CDIS_SELECTED) ? t.buttonPressed : (itemState & CDIS_HOT) ? t.buttonHot : rest;
 }
 
-bool ThemeActive() { return CurrentTheme() && !HighContrast(); }
+COLORREF ButtonEdge(const Theme& t, UINT itemState, COLORREF surface, bool marked) {
+    if (itemState & CDIS_DISABLED) return Mix(t.border, surface, 60);
+    return (marked || (itemState & (CDIS_HOT | CDIS_FOCUS))) ? t.accent : t.border;
+}
+
+bool ShowsFocusCues(HWND control) { return !(SendMessageW(control, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS); }
 
 HBRUSH SurfaceBrush(Surface surface) {
     if (!ThemeActive()) return GetSysColorBrush(COLOR_BTNFACE);

@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "ui/theme.h"
+
 namespace velnor {
 
 enum class Surface { Window, Panel };
@@ -16,16 +18,27 @@ bool ThemeActive();
 HBRUSH SurfaceBrush(Surface surface);
 COLORREF TextColour();
 
+// Test builds only: another source of the high-contrast state, for a system
+// that keeps none (Wine). Set before the first window is painted.
+void SetHighContrastSource(bool (*ask)());
+
+// The colour rules every themed button shares (push, tool and radio), from
+// its custom-draw state. `rest` is the face at rest; `surface` is what the
+// button stands on; `marked` lights the edge as hot or focus do (a checked
+// radio button).
+COLORREF ButtonFace(const Theme& theme, UINT itemState, COLORREF rest);
+COLORREF ButtonEdge(const Theme& theme, UINT itemState, COLORREF surface, bool marked = false);
+
+// Whether a control shows focus cues: they are hidden until the keyboard is
+// used.
+bool ShowsFocusCues(HWND control);
+
 // Asks the high-contrast state again and drops cached brushes. Call it on
 // WM_SETTINGCHANGE, WM_SYSCOLORCHANGE and WM_THEMECHANGED; calling it twice
 // for one change does no harm.
 void RefreshThemeState();
 
 struct Theme;
-// The face of anything pressed like a button (push button, radio circle,
-// tool button): pressed, hot, or at rest in `rest`; a disabled one is the
-// rest colour faded into the panel.
-COLORREF ButtonFace(const Theme& theme, bool pressed, bool hot, bool disabled, COLORREF rest);
 
 // Handles NM_CUSTOMDRAW of a BUTTON (push or radio) drawn on `surface`.
 LRESULT CustomDrawButton(const NMCUSTOMDRAW& draw, Surface surface);

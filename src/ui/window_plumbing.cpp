@@ -3,23 +3,38 @@
 #include <algorithm>
 
 #include "ui/dpi.h"
+#include "ui/error_box.h"
 
 namespace velnor {
 
-HWND CreateFramedWindow(HINSTANCE instance, const wchar_t* className, const wchar_t* title, const WindowFrame& frame,
-                        HWND owner, void* self) {
-    return CreateWindowExW(frame.exStyle, className, title, frame.style, CW_USEDEFAULT, CW_USEDEFAULT, frame.minWidth,
-                           frame.minHeight, owner, nullptr, instance, self);
+HINSTANCE InstanceOf(HWND window) { return reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE)); }
+
+void CreateFramedWindow(const WindowFrame& frame, HINSTANCE instance, const wchar_t* className, HWND owner,
+                        void* self) {
+    CreateWindowExW(frame.exStyle, className, kApplicationTitle, frame.style, CW_USEDEFAULT, CW_USEDEFAULT,
+                    frame.minimumOuter.cx, frame.minimumOuter.cy, owner, nullptr, instance, self);
 }
 
 void SizeToDesign(HWND window, const WindowFrame& frame, UINT dpi) {
-    const SIZE outer = OuterSizeForClient(Scale(frame.clientWidth, dpi), Scale(frame.clientHeight, dpi), frame.style,
-                                          frame.exStyle, dpi);
-    SetWindowPos(window, nullptr, 0, 0, std::max<LONG>(outer.cx, frame.minWidth),
-                 std::max<LONG>(outer.cy, frame.minHeight), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const SIZE outer = OuterSizeForClient(Scale(frame.designedClient.cx, dpi), Scale(frame.designedClient.cy, dpi),
+                                          frame.style, frame.exStyle, dpi);
+    SetWindowPos(window, nullptr, 0, 0, std::max(outer.cx, frame.minimumOuter.cx),
+                 std::max(outer.cy, frame.minimumOuter.cy), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-HINSTANCE InstanceOf(HWND window) { return reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE)); }
+bool HandleFrameMessage(HWND window, const WindowFrame& frame, UINT msg, WPARAM wParam, LPARAM lParam,
+                        LRESULT& result) {
+    switch (msg) {
+        case WM_ERASEBKGND:
+            result = EraseWithSurface(window, wParam, frame.background);
+            return true;
+        case WM_GETMINMAXINFO:
+            result = SetMinimumSize(lParam, frame.minimumOuter.cx, frame.minimumOuter.cy);
+            return true;
+        default:
+            return false;
+    }
+}
 
 void RegisterWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC proc, HICON icon, HICON smallIcon) {
     WNDCLASSEXW existing{};

@@ -7,28 +7,33 @@
 
 namespace velnor {
 
-// A window's frame as designed: its styles, its client size at 96 DPI, and
-// its minimum outer size in physical pixels (which also bounds stored sizes).
+// The frame of one of the program's top-level windows: what both windows do
+// alike with it lives here, what differs stays in each window.
 struct WindowFrame {
     DWORD style;
     DWORD exStyle;
-    int clientWidth;
-    int clientHeight;
-    int minWidth;
-    int minHeight;
+    SIZE designedClient;  // at 96 DPI
+    SIZE minimumOuter;    // physical pixels at every DPI: it also bounds stored sizes
+    Surface background;
 };
 
-// Creates the window of a registered class with the frame's styles, at the
-// minimum size; its creation handler sizes it with SizeToDesign.
-HWND CreateFramedWindow(HINSTANCE instance, const wchar_t* className, const wchar_t* title, const WindowFrame& frame,
-                        HWND owner, void* self);
+// The module that created a window, for creating its children.
+HINSTANCE InstanceOf(HWND window);
 
-// Gives the window the designed client size at `dpi`, never less than the
-// frame's minimum outer size.
+// Creates the window captioned with the application title, at the
+// platform's default place; `self` reaches WM_NCCREATE.
+void CreateFramedWindow(const WindowFrame& frame, HINSTANCE instance, const wchar_t* className, HWND owner,
+                        void* self);
+
+// Sizes the window to its designed client size at the DPI, never below the
+// minimum outer size.
 void SizeToDesign(HWND window, const WindowFrame& frame, UINT dpi);
 
-// The module that created the window, for the controls created in it.
-HINSTANCE InstanceOf(HWND window);
+// The messages both windows answer alike from their frame: WM_ERASEBKGND
+// with the background surface, WM_GETMINMAXINFO with the minimum size.
+// Returns whether `msg` was one of them, with its result.
+bool HandleFrameMessage(HWND window, const WindowFrame& frame, UINT msg, WPARAM wParam, LPARAM lParam,
+                        LRESULT& result);
 
 // Registers a window class once per process; later calls do nothing.
 void RegisterWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC proc, HICON icon = nullptr,

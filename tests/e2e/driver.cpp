@@ -16,6 +16,7 @@
 #include <iterator>
 
 #include "platform/utf.h"
+#include "support/remote_memory.h"
 
 namespace velnor::e2e {
 
@@ -191,32 +192,7 @@ HWND ButtonByText(HWND window, const std::wstring& text) {
 
 namespace {
 
-// Memory in the target process, for messages whose parameter points at a
-// structure.
-class RemoteMemory {
-public:
-    RemoteMemory(HANDLE process, size_t size)
-        : process_(process),
-          base_(static_cast<char*>(VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE))) {}
-    ~RemoteMemory() {
-        if (base_) VirtualFreeEx(process_, base_, 0, MEM_RELEASE);
-    }
-    RemoteMemory(const RemoteMemory&) = delete;
-    RemoteMemory& operator=(const RemoteMemory&) = delete;
-    bool Write(const void* data, size_t size, size_t offset = 0) {
-        SIZE_T done = 0;
-        return WriteProcessMemory(process_, base_ + offset, data, size, &done) && done == size;
-    }
-    bool Read(void* data, size_t size, size_t offset = 0) const {
-        SIZE_T done = 0;
-        return ReadProcessMemory(process_, base_ + offset, data, size, &done) && done == size;
-    }
-    char* At(size_t offset = 0) const { return base_ + offset; }
-
-private:
-    HANDLE process_;
-    char* base_;
-};
+using test::RemoteMemory;
 
 struct ToolButton {
     int command = 0;
@@ -303,13 +279,22 @@ bool ToolButtonEnabled(HANDLE process, HWND toolbar, const std::wstring& caption
     return false;
 }
 
-bool ClickToolButton(HANDLE process, HWND toolbar, const std::wstring& caption) {
+RECT ToolButtonRect(HANDLE process, HWND toolbar, const std::wstring& caption) {
     for (const auto& b : ToolButtons(process, toolbar)) {
         if (b.text != caption) continue;
         RemoteMemory m(process, sizeof(RECT));
         SendMessageW(toolbar, TB_GETITEMRECT, b.index, reinterpret_cast<LPARAM>(m.At()));
         RECT r{};
         m.Read(&r, sizeof(r));
+        return r;
+    }
+    return {};
+}
+
+bool ClickToolButton(HANDLE process, HWND toolbar, const std::wstring& caption) {
+    for (const auto& b : ToolButtons(process, toolbar)) {
+        if (b.text != caption) continue;
+        const RECT r = ToolButtonRect(process, toolbar, caption);
         const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
         PostMessageW(toolbar, WM_MOUSEMOVE, 0, at);
         PostMessageW(toolbar, WM_LBUTTONDOWN, MK_LBUTTON, at);
@@ -317,6 +302,86 @@ bool ClickToolButton(HANDLE process, HWND toolbar, const std::wstring& caption) 
         return true;
     }
     return false;
+}
+
+void PressKeys(std::initializer_list<WORD> keys) {
+    std::vector<INPUT> inputs;
+    for (WORD key : keys) {
+        INPUT in{};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = key;
+        inputs.push_back(in);
+    }
+    for (auto it = std::rbegin(keys); it != std::rend(keys); ++it) {
+        INPUT in{};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = *it;
+        in.ki.dwFlags = KEYEVENTF_KEYUP;
+        inputs.push_back(in);
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+SIZE WindowFontTextSize(const std::wstring& text, int dpi) {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+    LOGFONTW lf{};
+    lf.lfHeight = MulDiv(-11, dpi, 96);
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynW(lf.lfFaceName, metrics.lfMenuFont.lfFaceName, LF_FACESIZE);
+    HFONT font = CreateFontIndirectW(&lf);
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    DeleteObject(font);
+    return size;
+}
+
+ScreenPixels::ScreenPixels(HWND window) {
+    RECT rc{};
+    GetClientRect(window, &rc);
+    width_ = rc.right;
+    height_ = rc.bottom;
+    if (width_ <= 0 || height_ <= 0) return;
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width_, -height_, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, dib);
+    BitBlt(memory, 0, 0, width_, height_, screen, origin.x, origin.y, SRCCOPY);
+    GdiFlush();
+    const auto* rows = static_cast<const DWORD*>(bits);
+    pixels_.reserve(static_cast<size_t>(width_) * height_);
+    // A DIB holds 0x00RRGGBB; a COLORREF is 0x00BBGGRR.
+    for (int i = 0; i < width_ * height_; ++i)
+        pixels_.push_back(RGB((rows[i] >> 16) & 0xFF, (rows[i] >> 8) & 0xFF, rows[i] & 0xFF));
+    SelectObject(memory, old);
+    DeleteObject(dib);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+}
+
+COLORREF ScreenPixels::At(int x, int y) const {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) return CLR_INVALID;
+    return pixels_[static_cast<size_t>(y) * width_ + x];
+}
+
+int ScreenPixels::Count(COLORREF colour) const { return Count(colour, {0, 0, width_, height_}); }
+
+int ScreenPixels::Count(COLORREF colour, const RECT& area) const {
+    int n = 0;
+    for (int y = std::max<LONG>(area.top, 0); y < std::min<LONG>(area.bottom, height_); ++y)
+        for (int x = std::max<LONG>(area.left, 0); x < std::min<LONG>(area.right, width_); ++x)
+            n += At(x, y) == colour;
+    return n;
 }
 
 namespace {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -69,6 +70,36 @@ bool SetListItemFocus(HANDLE process, HWND list, int index);
 bool ClickToolButton(HANDLE process, HWND toolbar, const std::wstring& caption);
 bool ToolButtonEnabled(HANDLE process, HWND toolbar, const std::wstring& caption);
 std::vector<std::wstring> ToolButtonTexts(HANDLE process, HWND toolbar);
+// The rectangle of the tool bar button with that caption, in the tool bar's
+// client coordinates; empty when there is none.
+RECT ToolButtonRect(HANDLE process, HWND toolbar, const std::wstring& caption);
+
+// Keys as the keyboard gives them, to whichever window has the focus: each
+// key goes down in order and comes up in reverse ({VK_SHIFT, VK_TAB} is
+// Shift+Tab).
+void PressKeys(std::initializer_list<WORD> keys);
+
+// The size of a text in the program's window font (the menu font's face,
+// 8 points) at a DPI; its height is the font's line height.
+SIZE WindowFontTextSize(const std::wstring& text, int dpi = 96);
+
+// A copy of what the screen shows of a window's client area now.
+class ScreenPixels {
+public:
+    explicit ScreenPixels(HWND window);
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    // The colour at a client point; CLR_INVALID outside.
+    COLORREF At(int x, int y) const;
+    // How many pixels of the rectangle (all of it by default) have exactly
+    // that colour.
+    int Count(COLORREF colour) const;
+    int Count(COLORREF colour, const RECT& area) const;
+
+private:
+    int width_ = 0, height_ = 0;
+    std::vector<COLORREF> pixels_;
+};
 
 // Asks the screenshot watcher of the test run for a picture of the window,
 // saved as NAME.png in the run's screenshot folder. The test kit sets

@@ -439,5 +439,156 @@ TEST_F(ListEditorTest, TheMainWindowTakesNoInputDuringASlowListing) {
     EXPECT_EQ(Journal(), (Names{L"show profile", L"show profile"}));  // no connect ran
 }
 
+// What the screen shows of a rectangle of a window, pixel by pixel.
+std::vector<COLORREF> Look(HWND window, const RECT& area) {
+    const ScreenPixels pixels(window);
+    std::vector<COLORREF> out;
+    for (LONG y = area.top; y < area.bottom; ++y)
+        for (LONG x = area.left; x < area.right; ++x) out.push_back(pixels.At(x, y));
+    return out;
+}
+
+// A keyboard user reaches OK and Cancel: Tab and Shift+Tab go between the
+// tick list and the tool bar, the arrow keys move a visible focus cue between
+// OK and Cancel, and Space or Enter presses the button that shows it. Enter
+// in the tick list still neither writes nor closes.
+TEST_F(ListEditorTest, OkAndCancelByKeyboard) {
+    sim->SetState({L"profile=Home", L"profile=Work"});
+    const std::string original = " Work\r\n";
+    program = Start();
+    main = program->MainWindow();
+    ASSERT_NE(main, nullptr);
+    // The pointer rests away from the tool bar: hovering lights a button.
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+    using Keys = std::vector<std::vector<WORD>>;
+    const struct {
+        const char* way;
+        Keys toToolBar;  // from the tick list to the tool bar
+        Keys press;      // on the tool bar
+        bool ok;
+    } cases[] = {
+        {"Tab, Enter", {{VK_TAB}}, {{VK_RETURN}}, true},
+        {"Shift+Tab, Space", {{VK_SHIFT, VK_TAB}}, {{VK_SPACE}}, true},
+        {"Tab, Right, Enter", {{VK_TAB}}, {{VK_RIGHT}, {VK_RETURN}}, false},
+        {"Tab, Down, Space", {{VK_TAB}}, {{VK_DOWN}, {VK_SPACE}}, false},
+        {"Tab, Right, Left, Space", {{VK_TAB}}, {{VK_RIGHT}, {VK_LEFT}, {VK_SPACE}}, true},
+        {"Tab, Tab back to the list, Shift+Tab, Up, Up, Enter", {{VK_TAB}, {VK_TAB}, {VK_SHIFT, VK_TAB}},
+         {{VK_UP}, {VK_UP}, {VK_RETURN}}, true},
+    };
+    const auto press = [](const std::vector<WORD>& keys) {
+        if (keys.size() == 1) PressKeys({keys[0]});
+        else PressKeys({keys[0], keys[1]});
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.way);
+        WriteFile(File(L"Disable.lst"), original);
+        ASSERT_NO_FATAL_FAILURE(OpenEditor());
+        ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == editor && FocusIn(editor) == list; }));
+        Tick(0, true);
+        ASSERT_TRUE(FocusListItem(0));
+        // Enter in the tick list: nothing written, still open.
+        PressKeys({VK_RETURN});
+        ASSERT_TRUE(Answers(editor));
+        EXPECT_TRUE(IsWindowVisible(editor));
+        EXPECT_EQ(HiddenFile(), original);
+        const RECT okRect = ToolButtonRect(program->Process(), toolbar, L"OK");
+        const RECT cancelRect = ToolButtonRect(program->Process(), toolbar, L"Cancel");
+        const auto ok = Look(toolbar, okRect), cancel = Look(toolbar, cancelRect);
+        for (const auto& keys : c.toToolBar) press(keys);
+        ASSERT_TRUE(WaitFor([&] { return FocusIn(editor) == toolbar; }, 5000));
+        // The cue is on OK, and the arrows move it; Cancel looks as before.
+        ASSERT_TRUE(WaitFor([&] { return Look(toolbar, okRect) != ok; }, 5000)) << "no focus cue on OK";
+        EXPECT_EQ(Look(toolbar, cancelRect), cancel);
+        if (&c == &cases[0]) Shot(editor, L"list-editor-keyboard-on-ok");
+        for (size_t i = 0; i + 1 < c.press.size(); ++i) press(c.press[i]);
+        if (c.press.size() > 1) {
+            const bool onCancel = !c.ok;
+            ASSERT_TRUE(WaitFor([&] {
+                return (Look(toolbar, cancelRect) != cancel) == onCancel && (Look(toolbar, okRect) != ok) == !onCancel;
+            }, 5000)) << "the cue is not on " << (onCancel ? "Cancel" : "OK");
+        }
+        press(c.press.back());
+        ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(editor); }, 10000));
+        EXPECT_EQ(HiddenFile(), c.ok ? " Home\r\n Work\r\n" : original);
+        ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(main) != FALSE; }));
+        ASSERT_TRUE(Answers(main));
+    }
+    EXPECT_EQ(program->Close(), 0);
+}
+
+// High contrast switched on and off while the program runs: both windows
+// step back to the system's colours and return to Sky's, the editor's ticks
+// and tool bar included, whether the editor is open or hidden at the change.
+// This Wine keeps no high-contrast setting, so the test build
+// velnor_faults.exe takes the state from a file the test names; the program
+// learns of each change only from WM_SETTINGCHANGE, as Windows sends it.
+TEST_F(ListEditorTest, HighContrastSwitchedWhileRunningIsFollowedByBothWindows) {
+    sim->SetState({L"profile=Home", L"profile=Work"});
+    WriteFile(File(L"Disable.lst"), " Work\r\n");
+    ASSERT_TRUE(CopyFileW(BuiltProgram(L"velnor_faults.exe").c_str(), exe.c_str(), FALSE));
+    const std::wstring flag = work + L"\\high-contrast";
+    SetEnvironmentVariableW(L"VELNOR_TEST_HIGH_CONTRAST", flag.c_str());
+    program = Start();
+    SetEnvironmentVariableW(L"VELNOR_TEST_HIGH_CONTRAST", nullptr);
+    main = program->MainWindow();
+    ASSERT_NE(main, nullptr);
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+    const auto highContrast = [&](bool on) {
+        if (on) WriteFile(flag, "");
+        else DeleteFileW(flag.c_str());
+        for (HWND h : TopWindows(program->Pid())) {
+            DWORD_PTR ignored = 0;
+            SendMessageTimeoutW(h, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0, SMTO_NORMAL, 5000, &ignored);
+        }
+    };
+    // Sky's own colours, none of which a system colour scheme uses: the
+    // main window's background, the accent of a set tick, the tool buttons'
+    // face, the text.
+    const COLORREF sky[] = {RGB(0xEA, 0xF5, 0xFD), RGB(0x1E, 0x78, 0xC8), RGB(0xD6, 0xEB, 0xFA),
+                            RGB(0x1C, 0x2B, 0x39)};
+    const auto skyPixels = [&](HWND window) {
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        Answers(window);
+        const ScreenPixels pixels(window);
+        int n = 0;
+        for (COLORREF c : sky) n += pixels.Count(c);
+        return n;
+    };
+    const auto accentIn = [&](HWND window) { return ScreenPixels(window).Count(sky[1]); };
+    const auto toolFaceIn = [&](HWND window) { return ScreenPixels(window).Count(sky[2]); };
+    const auto mainBackground = [&] {
+        RECT client;
+        GetClientRect(main, &client);
+        return ScreenPixels(main).At(3, client.bottom - 3);
+    };
+    ASSERT_TRUE(WaitFor([&] { return mainBackground() == sky[0]; }));
+
+    // Switched while the editor is open (it covers the main window).
+    ASSERT_NO_FATAL_FAILURE(OpenEditor());
+    ASSERT_TRUE(WaitFor([&] { return accentIn(list) > 0 && toolFaceIn(toolbar) > 0; })) << "Sky ticks, Sky buttons";
+    highContrast(true);
+    EXPECT_TRUE(WaitFor([&] { return skyPixels(editor) == 0; }, 5000)) << skyPixels(editor) << " Sky pixels in the editor";
+    EXPECT_EQ(ListTicks(list), (Ticks{false, true}));
+    highContrast(false);
+    EXPECT_TRUE(WaitFor([&] { return accentIn(list) > 0 && toolFaceIn(toolbar) > 0; }, 5000))
+        << "no Sky ticks or buttons again";
+    EXPECT_TRUE(Press(L"Cancel"));
+
+    // Switched while the editor is hidden: the main window follows at once,
+    // the editor at its next opening.
+    highContrast(true);
+    EXPECT_TRUE(WaitFor([&] { return skyPixels(main) == 0; }, 5000)) << skyPixels(main) << " Sky pixels in the main window";
+    EXPECT_EQ(mainBackground(), GetSysColor(COLOR_BTNFACE));
+    ASSERT_NO_FATAL_FAILURE(OpenEditor());
+    EXPECT_TRUE(WaitFor([&] { return skyPixels(editor) == 0; }, 5000)) << skyPixels(editor) << " Sky pixels in the editor";
+    EXPECT_TRUE(Press(L"Cancel"));
+    highContrast(false);
+    EXPECT_TRUE(WaitFor([&] { return mainBackground() == sky[0]; }, 5000));
+    ASSERT_NO_FATAL_FAILURE(OpenEditor());
+    EXPECT_TRUE(WaitFor([&] { return accentIn(list) > 0 && toolFaceIn(toolbar) > 0; }, 5000));
+    EXPECT_TRUE(Press(L"Cancel"));
+    EXPECT_EQ(program->Close(), 0);
+}
+
 }  // namespace
 }  // namespace velnor::e2e

@@ -1033,53 +1033,15 @@ TEST_F(LookTest, TheSkyThemePaintsTheWindow) {
 // The rightmost column of a window's client area that holds anything but the
 // colour of its right edge, from one copy of the screen.
 int RightmostInk(HWND window) {
-    RECT rc;
-    GetClientRect(window, &rc);
-    POINT origin{0, 0};
-    ClientToScreen(window, &origin);
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), rc.right, -rc.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, dib);
-    BitBlt(memory, 0, 0, rc.right, rc.bottom, screen, origin.x, origin.y, SRCCOPY);
-    const auto* pixels = static_cast<const DWORD*>(bits);
-    const DWORD back = pixels[rc.bottom / 2 * rc.right + rc.right - 1];
-    int right = -1;
-    for (int x = rc.right - 1; x >= 0 && right < 0; --x)
-        for (int y = 0; y < rc.bottom; ++y)
-            if (pixels[y * rc.right + x] != back) {
-                right = x;
-                break;
-            }
-    SelectObject(memory, old);
-    DeleteObject(dib);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return right;
+    const ScreenPixels pixels(window);
+    const COLORREF back = pixels.At(pixels.Width() - 1, pixels.Height() / 2);
+    for (int x = pixels.Width() - 1; x >= 0; --x)
+        for (int y = 0; y < pixels.Height(); ++y)
+            if (pixels.At(x, y) != back) return x;
+    return -1;
 }
 
-// The width of a text in the window font (the menu font's face, 8 points).
-int TextWidth(const std::wstring& text) {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof(metrics);
-    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
-    LOGFONTW lf{};
-    lf.lfHeight = -11;
-    lf.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynW(lf.lfFaceName, metrics.lfMenuFont.lfFaceName, LF_FACESIZE);
-    HFONT font = CreateFontIndirectW(&lf);
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, font);
-    SIZE size{};
-    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
-    DeleteObject(font);
-    return size.cx;
-}
+int TextWidth(const std::wstring& text) { return WindowFontTextSize(text).cx; }
 
 // A name with four "&" is drawn with four, not eight (its text doubles each)
 // nor none: the ink of the button ends where the name ends.
@@ -1100,6 +1062,50 @@ TEST_F(LookTest, ANameWithAmpersandsIsDrawnAsItIs) {
         EXPECT_LT(std::abs(ink - asIs), std::abs(ink - (textLeft + TextWidth(wrong))));
     }
     EXPECT_EQ(p->Close(), 0);
+}
+
+// The dotted focus box of a radio button frames its line of text, not the
+// row: rows share the group's height, one row fills it.
+TEST_F(LookTest, TheRadioFocusBoxHugsTheTextWhateverTheRowHeight) {
+    for (int count : {1, 3, 8}) {
+        SCOPED_TRACE(std::to_string(count) + " rows");
+        std::vector<std::wstring> state;
+        for (int i = 0; i < count; ++i) state.push_back(L"profile=Home" + std::to_wstring(i));
+        sim->SetState(state);
+        auto p = Start();
+        HWND main = p->MainWindow();
+        ASSERT_NE(main, nullptr);
+        HWND radio = Radio(main, 0);
+        ASSERT_NE(radio, nullptr);
+        ASSERT_TRUE(WaitFor([&] { return FocusIn(main) == radio; }));
+        // Sizes at the window's DPI (the test kit runs at whatever the
+        // machine has).
+        const int dpi = static_cast<int>(GetDpiForWindow(main));
+        ASSERT_GT(dpi, 0);
+        const auto scale = [&](int designed) { return MulDiv(designed, dpi, 96); };
+        const int line = WindowFontTextSize(L" Home", dpi).cy;
+        // Focus cues show once the keyboard has been used.
+        SendMessageW(main, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+        RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        ASSERT_TRUE(Answers(main));
+        // The box's left edge stands 2 pixels left of the text, after the
+        // circle, where nothing else is drawn.
+        const int edge = scale(1) + scale(13) + scale(5) - scale(2);
+        const ScreenPixels pixels(radio);
+        const COLORREF back = pixels.At(pixels.Width() - 1, 0);
+        int top = -1, bottom = -1;
+        for (int y = 0; y < pixels.Height(); ++y) {
+            if (pixels.At(edge, y) == back) continue;
+            if (top < 0) top = y;
+            bottom = y;
+        }
+        ASSERT_GE(top, 0) << "no focus box drawn";
+        const int height = bottom - top + 1;
+        EXPECT_GE(height, line - scale(2));
+        EXPECT_LE(height, line + scale(4)) << "rows " << top << " to " << bottom << " of " << pixels.Height();
+        EXPECT_LE(std::abs((top + bottom + 1) / 2 - pixels.Height() / 2), scale(2));
+        ASSERT_EQ(p->Close(), 0);
+    }
 }
 
 }  // namespace
