@@ -17,10 +17,28 @@ bool abandoned = false;
 DWORD waitLimitMs = INFINITE;
 bool waitLimitReached = false;
 
+// When the process was created, or 0 when it cannot be asked.
+ULONGLONG CreatedAt(DWORD id) {
+    ULONGLONG created = 0;
+    if (HANDLE h = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id)) {
+        FILETIME creation{}, exit{}, kernel{}, user{};
+        if (GetProcessTimes(h, &creation, &exit, &kernel, &user))
+            created = (static_cast<ULONGLONG>(creation.dwHighDateTime) << 32) | creation.dwLowDateTime;
+        CloseHandle(h);
+    }
+    return created;
+}
+
 // Ends a process and every process it started, the youngest first, as far
-// as their parent ids still tell.
+// as their parent ids still tell. A parent id outlives its process and the
+// system hands ids on, so a process counts as a child only when it was
+// created after the process whose id it names.
 void EndProcessTree(DWORD root) {
-    std::vector<DWORD> tree{root};
+    struct Member {
+        DWORD id;
+        ULONGLONG created;
+    };
+    std::vector<Member> tree{{root, CreatedAt(root)}};
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (snapshot != INVALID_HANDLE_VALUE) {
         std::vector<std::pair<DWORD, DWORD>> all;  // id, parent
@@ -29,12 +47,18 @@ void EndProcessTree(DWORD root) {
         for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
             all.emplace_back(entry.th32ProcessID, entry.th32ParentProcessID);
         CloseHandle(snapshot);
-        for (size_t i = 0; i < tree.size(); ++i)
-            for (const auto& [id, parent] : all)
-                if (parent == tree[i] && id != tree[i]) tree.push_back(id);
+        for (size_t i = 0; i < tree.size(); ++i) {
+            const Member parent = tree[i];
+            for (const auto& [id, parentId] : all) {
+                if (parentId != parent.id || id == parent.id) continue;
+                const ULONGLONG created = CreatedAt(id);
+                if (created == 0 || created < parent.created) continue;
+                tree.push_back({id, created});
+            }
+        }
     }
     for (auto it = tree.rbegin(); it != tree.rend(); ++it) {
-        if (HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, *it)) {
+        if (HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, it->id)) {
             TerminateProcess(h, 1);
             WaitForSingleObject(h, 5000);
             CloseHandle(h);

@@ -30,15 +30,6 @@ std::wstring TemporaryFileFor(const std::wstring& path);
 using BeforeReplaceHook = void (*)(const std::wstring& target);
 void SetBeforeReplaceHook(BeforeReplaceHook hook);
 
-// How WriteFileAtomic's last replace took the target's name: by the rename
-// with POSIX semantics (Windows 10 1709 and later on NTFS: it succeeds even
-// while another program holds the target open with delete sharing), or by
-// the classic rename, which the system refuses then and which is tried again
-// for a while. Tests may leave the first way out to prove the second.
-enum class RenameWay { None, Posix, Classic };
-RenameWay LastRenameWay();
-void AllowPosixRename(bool allowed);
-
 bool FileExists(const std::wstring& path);
 bool DirectoryExists(const std::wstring& path);
 

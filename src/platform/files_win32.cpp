@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/errors.h"
+#include "platform/files_win32.h"
 #include "platform/win32_text.h"
 
 namespace velnor {
@@ -76,11 +77,13 @@ DWORD CarryOverMetadata(const std::wstring& target, HANDLE replacement, const st
     return ERROR_SUCCESS;
 }
 
-RenameWay lastRenameWay = RenameWay::None;
-// FileRenameInfoEx of the Windows 10 SDK (class 22); some headers declare it
-// only for a later _WIN32_WINNT than the program names.
-constexpr auto kFileRenameInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(22);
-bool posixRenameAllowed = true;
+RenameCall renameCall = nullptr;
+
+BOOL Rename(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, std::vector<BYTE>& info) {
+    const DWORD size = static_cast<DWORD>(info.size());
+    return renameCall ? renameCall(file, kind, info.data(), size)
+                      : SetFileInformationByHandle(file, kind, info.data(), size);
+}
 
 // Renames the open file itself over the target, so that what takes the
 // target's place is exactly the file this handle wrote.
@@ -94,16 +97,10 @@ DWORD RenameOver(HANDLE file, const std::wstring& target) {
     // while a reader holds it open with delete sharing (the reader keeps the
     // old content). Older systems and other file systems refuse the class or
     // the flags; the classic rename follows then.
-    if (posixRenameAllowed) {
-        info->Flags = FILE_RENAME_FLAG_POSIX_SEMANTICS | FILE_RENAME_FLAG_REPLACE_IF_EXISTS;
-        if (SetFileInformationByHandle(file, kFileRenameInfoEx, info, static_cast<DWORD>(buffer.size()))) {
-            lastRenameWay = RenameWay::Posix;
-            return ERROR_SUCCESS;
-        }
-    }
+    info->Flags = kRenamePosixSemantics | kRenameReplaceIfExists;
+    if (Rename(file, kFileRenameInfoEx, buffer)) return ERROR_SUCCESS;
     info->Flags = 0;
     info->ReplaceIfExists = TRUE;
-    lastRenameWay = RenameWay::Classic;
     // A target that someone holds open without FILE_SHARE_DELETE cannot be
     // replaced until they let go; virus scanners, the indexer and backup
     // tools do that for moments at a time. Such a refusal is tried again for
@@ -111,8 +108,7 @@ DWORD RenameOver(HANDLE file, const std::wstring& target) {
     constexpr int kTries = 40;
     constexpr DWORD kPauseMs = 50;
     for (int attempt = 1;; ++attempt) {
-        if (SetFileInformationByHandle(file, FileRenameInfo, info, static_cast<DWORD>(buffer.size())))
-            return ERROR_SUCCESS;
+        if (Rename(file, FileRenameInfo, buffer)) return ERROR_SUCCESS;
         const DWORD code = GetLastError();
         if ((code != ERROR_SHARING_VIOLATION && code != ERROR_ACCESS_DENIED) || attempt == kTries) return code;
         Sleep(kPauseMs);
@@ -129,8 +125,7 @@ BeforeReplaceHook beforeReplace = nullptr;
 
 void SetBeforeReplaceHook(BeforeReplaceHook hook) { beforeReplace = hook; }
 
-RenameWay LastRenameWay() { return lastRenameWay; }
-void AllowPosixRename(bool allowed) { posixRenameAllowed = allowed; }
+void SetRenameCall(RenameCall call) { renameCall = call; }
 
 std::string ReadFileBytes(const std::wstring& path) {
     FileHandle f(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,

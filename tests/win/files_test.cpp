@@ -6,12 +6,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
 #include <thread>
+#include <vector>
 
 #include <filesystem>
 
 #include "main/line_buffer.h"
 #include "platform/errors.h"
+#include "platform/files_win32.h"
 #include "platform/utf.h"
 #include "platform/win32_text.h"
 #include "support/file_bytes.h"
@@ -72,47 +76,157 @@ TEST(ReadFileBytes, DeniesOtherWritersButNotOtherReaders) {
 // indexer) blocks the replace for as long as they hold it. A short hold is
 // waited out; one that lasts fails with the create error, the old file and no
 // temporary file left.
-// The replace takes the rename with POSIX semantics where the system has it,
-// which goes through even while a reader holds the target with delete
-// sharing, and the classic rename otherwise; both leave exactly the new
-// bytes, and a reader that shares deletion keeps reading what it opened.
-TEST(WriteFileAtomic, ReplacesByEitherRenameWhileASharingReaderHoldsTheTarget) {
-    for (const bool posixAllowed : {true, false}) {
-        SCOPED_TRACE(posixAllowed ? "POSIX rename first" : "classic rename only");
-        AllowPosixRename(posixAllowed);
+// The renames the replace asks for, seen through the file seam. The seam
+// answers the POSIX rename as this system does, as a system that has it
+// (Windows 10 1709 and later on NTFS), or as one that does not (older
+// Windows, FAT, many network shares: ERROR_INVALID_PARAMETER), and can refuse
+// the first classic renames as a reader without delete sharing would.
+struct RenameAsked {
+    FILE_INFO_BY_HANDLE_CLASS kind;
+    DWORD flags;  // for the classic rename: ReplaceIfExists and what follows it
+    std::wstring name;
+};
+enum class PosixRename { AsThisSystem, Granted, Unknown };
+std::vector<RenameAsked> renamesAsked;
+PosixRename posixRename = PosixRename::AsThisSystem;
+int classicRefusals = 0;
+
+BOOL RecordRename(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, void* info, DWORD size) {
+    const auto* rename = static_cast<const FILE_RENAME_INFO*>(info);
+    DWORD flags = 0;
+    std::memcpy(&flags, info, sizeof flags);
+    renamesAsked.push_back({kind, flags, std::wstring(rename->FileName, rename->FileNameLength / sizeof(wchar_t))});
+    if (kind == kFileRenameInfoEx && posixRename == PosixRename::Unknown) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    if (kind == kFileRenameInfoEx && posixRename == PosixRename::Granted) {
+        // Carried out by the classic rename: where nobody holds the target,
+        // the two end alike.
+        std::vector<BYTE> classic(static_cast<const BYTE*>(info), static_cast<const BYTE*>(info) + size);
+        const DWORD replace = TRUE;
+        std::memcpy(classic.data(), &replace, sizeof replace);
+        return SetFileInformationByHandle(file, FileRenameInfo, classic.data(), size);
+    }
+    if (kind == FileRenameInfo && classicRefusals > 0) {
+        --classicRefusals;
+        SetLastError(ERROR_SHARING_VIOLATION);
+        return FALSE;
+    }
+    return SetFileInformationByHandle(file, kind, info, size);
+}
+
+struct RenameSeam {
+    RenameSeam(PosixRename posix, int refusals) {
+        renamesAsked.clear();
+        posixRename = posix;
+        classicRefusals = refusals;
+        SetRenameCall(RecordRename);
+    }
+    ~RenameSeam() { SetRenameCall(nullptr); }
+};
+
+// The rename with POSIX semantics comes first; where the system does not
+// know it, the classic rename follows, tried again while it is refused.
+TEST(WriteFileAtomic, TriesThePosixRenameFirstThenTheClassicRenameWithItsRetries) {
+    constexpr DWORD posixFlags = kRenameReplaceIfExists | kRenamePosixSemantics;
+    const struct {
+        const char* what;
+        PosixRename posix;
+        int classicRefusals;
+        size_t classicRenames;  // after the POSIX rename
+    } cases[] = {
+        {"a system with the POSIX rename", PosixRename::Granted, 0, 0},
+        {"a system without it", PosixRename::Unknown, 0, 1},
+        {"a system without it, the target held for a moment", PosixRename::Unknown, 3, 4},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
         test::TempDir dir;
         const std::wstring path = dir.File(L"Velnor.xml");
         test::WriteBytes(path, "old");
-        HANDLE reader = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, 0, nullptr);
-        ASSERT_NE(reader, INVALID_HANDLE_VALUE);
-        bool written = true;
-        try {
+        {
+            RenameSeam seam(c.posix, c.classicRefusals);
             WriteFileAtomic(path, "new");
-        } catch (const EFCreateError&) {
-            written = false;
         }
-        char seen[8] = {};
-        DWORD got = 0;
-        ReadFile(reader, seen, sizeof seen, &got, nullptr);
-        CloseHandle(reader);
-        AllowPosixRename(true);
-        const RenameWay way = LastRenameWay();
-        std::printf("  [info] %s: replaced by the %s rename\n", posixAllowed ? "POSIX first" : "classic only",
-                    way == RenameWay::Posix ? "POSIX" : "classic");
-        if (!posixAllowed) {
-            EXPECT_EQ(way, RenameWay::Classic);
-        }
-        // The POSIX rename, where it ran, always goes through; the classic
-        // one is refused on Windows while the reader holds the name (Wine
-        // renames anyway) and then leaves the old file whole.
-        if (way == RenameWay::Posix) {
-            EXPECT_TRUE(written);
-        }
-        EXPECT_EQ(test::ReadBytes(path), written ? "new" : "old");
-        EXPECT_EQ(std::string(seen, got), "old");
+        EXPECT_EQ(test::ReadBytes(path), "new");
         EXPECT_FALSE(test::Exists(path + L".tmp"));
+        ASSERT_EQ(renamesAsked.size(), 1 + c.classicRenames);
+        EXPECT_EQ(renamesAsked[0].kind, kFileRenameInfoEx);
+        EXPECT_EQ(renamesAsked[0].flags, posixFlags);
+        for (size_t i = 1; i < renamesAsked.size(); ++i) {
+            EXPECT_EQ(renamesAsked[i].kind, FileRenameInfo) << i;
+            EXPECT_EQ(renamesAsked[i].flags, static_cast<DWORD>(TRUE)) << i;  // ReplaceIfExists, no flags left over
+        }
+        for (const auto& r : renamesAsked) EXPECT_EQ(r.name, path);
     }
+    // And as this system answers: Windows 10 1709 and later on NTFS take the
+    // first; Wine 8 does not know it and the classic rename follows.
+    test::TempDir dir;
+    const std::wstring path = dir.File(L"Disable.lst");
+    test::WriteBytes(path, "old");
+    {
+        RenameSeam seam(PosixRename::AsThisSystem, 0);
+        WriteFileAtomic(path, "new");
+    }
+    EXPECT_EQ(test::ReadBytes(path), "new");
+    ASSERT_GE(renamesAsked.size(), 1u);
+    EXPECT_EQ(renamesAsked[0].kind, kFileRenameInfoEx);
+    std::printf("  [info] this system replaced the file by the %s rename\n",
+                renamesAsked.size() == 1 ? "POSIX" : "classic");
+}
+
+// Whether this system knows the rename with POSIX semantics, asked directly
+// on a scratch file of its own.
+bool SystemHasPosixRename(const test::TempDir& dir) {
+    const std::wstring from = dir.File(L"probe-from"), to = dir.File(L"probe-to");
+    test::WriteBytes(from, "probe");
+    HANDLE h = CreateFileW(from.c_str(), DELETE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    std::vector<BYTE> buffer(sizeof(FILE_RENAME_INFO) + (to.size() + 1) * sizeof(wchar_t));
+    const DWORD flags = kRenameReplaceIfExists | kRenamePosixSemantics;
+    std::memcpy(buffer.data(), &flags, sizeof flags);
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->FileNameLength = static_cast<DWORD>(to.size() * sizeof(wchar_t));
+    std::memcpy(info->FileName, to.c_str(), (to.size() + 1) * sizeof(wchar_t));
+    const bool known = SetFileInformationByHandle(h, kFileRenameInfoEx, buffer.data(), static_cast<DWORD>(buffer.size()));
+    CloseHandle(h);
+    DeleteFileW(from.c_str());
+    DeleteFileW(to.c_str());
+    return known;
+}
+
+// A reader that shares deletion (a sync tool, an editor showing the file)
+// does not stop the replace where the system has the POSIX rename, and keeps
+// reading what it opened. On Windows the classic rename is refused for as long
+// as such a reader holds the file, and so is Wine 8's, which has no POSIX
+// rename: there the replace fails with the create error and the old file stays
+// whole.
+TEST(WriteFileAtomic, AReaderThatSharesDeletionDoesNotStopTheReplaceWhereThePosixRenameExists) {
+    test::TempDir dir;
+    const bool posix = SystemHasPosixRename(dir);
+    std::printf("  [info] this system %s the POSIX rename\n", posix ? "has" : "does not have");
+    const std::wstring path = dir.File(L"Velnor.xml");
+    test::WriteBytes(path, "old");
+    HANDLE reader = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    bool written = true;
+    try {
+        WriteFileAtomic(path, "new");
+    } catch (const EFCreateError&) {
+        written = false;
+    }
+    char seen[8] = {};
+    DWORD got = 0;
+    ReadFile(reader, seen, sizeof seen, &got, nullptr);
+    CloseHandle(reader);
+    if (posix) {
+        EXPECT_TRUE(written);
+    }
+    EXPECT_EQ(std::string(seen, got), "old");
+    EXPECT_EQ(test::ReadBytes(path), written ? "new" : "old");
+    EXPECT_FALSE(test::Exists(path + L".tmp"));
 }
 
 TEST(WriteFileAtomic, WaitsOutAReaderThatBlocksTheReplaceForAMoment) {
