@@ -46,15 +46,11 @@ std::string NativePath(const std::wstring& path) {
 }
 
 BeforeReplaceHook beforeReplace = nullptr;
-RenameWay lastRenameWay = RenameWay::None;
 
 }  // namespace
 
 void SetBeforeReplaceHook(BeforeReplaceHook hook) { beforeReplace = hook; }
 
-// rename(2) has the POSIX semantics by nature; there is no other way here.
-RenameWay LastRenameWay() { return lastRenameWay; }
-void AllowPosixRename(bool) {}
 
 std::string ReadFileBytes(const std::wstring& path) {
     Fd fd(::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC));
@@ -114,7 +110,6 @@ void WriteFileAtomic(const std::wstring& path, std::string_view bytes) {
     if (::fchmod(fd.get(), mode) != 0 || ::fsync(fd.get()) != 0) fail(errno);
     if (beforeReplace) beforeReplace(path);
     if (::rename(temp.c_str(), target.c_str()) != 0) fail(errno);
-    lastRenameWay = RenameWay::Posix;
 }
 
 bool FileExists(const std::wstring& path) {
