@@ -51,7 +51,6 @@ BeforeReplaceHook beforeReplace = nullptr;
 
 void SetBeforeReplaceHook(BeforeReplaceHook hook) { beforeReplace = hook; }
 
-
 std::string ReadFileBytes(const std::wstring& path) {
     Fd fd(::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) throw MakeOpenError(path, Describe(errno));

@@ -17,6 +17,7 @@
 
 #include "platform/utf.h"
 #include "support/remote_memory.h"
+#include "support/shared_read.h"
 
 namespace velnor::e2e {
 
@@ -613,19 +614,7 @@ void WriteFile(const std::wstring& path, const std::string& bytes) {
     out << bytes;
 }
 
-std::string ReadFile(const std::wstring& path) {
-    // Shared for every use, the deleting rename included: a test that looks
-    // at a file must never make the program's replace of it fail.
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return {};
-    std::string bytes;
-    char chunk[65536];
-    DWORD got = 0;
-    while (::ReadFile(h, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
-    CloseHandle(h);
-    return bytes;
-}
+std::string ReadFile(const std::wstring& path) { return test::ReadShared(path.c_str()); }
 
 void RemoveTree(const std::wstring& path) {
     std::error_code ec;

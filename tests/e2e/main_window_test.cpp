@@ -238,16 +238,24 @@ TEST_F(MainWindowTest, ClosingWhileACommandRunsWritesTheSettingsAtOnceAndEndsAft
 class StartedCommands {
 public:
     explicit StartedCommands(DWORD parent) {
-        std::vector<DWORD> parents{parent};
+        std::vector<std::pair<DWORD, ULONGLONG>> parents{{parent, CreatedAt(parent)}};
         for (size_t i = 0; i < parents.size(); ++i) {
             HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
             PROCESSENTRY32W e{};
             e.dwSize = sizeof(e);
             for (BOOL ok = Process32FirstW(snap, &e); ok; ok = Process32NextW(snap, &e)) {
-                if (e.th32ParentProcessID != parents[i]) continue;
+                if (e.th32ParentProcessID != parents[i].first) continue;
+                // Wine's desktop process, which Wine starts under the first
+                // program of a prefix to show a window: no command of it.
+                if (_wcsicmp(e.szExeFile, L"explorer.exe") == 0) continue;
+                // Ids are handed on (by Wine at once): a process left by an
+                // earlier test can name a parent that had this id before.
+                const ULONGLONG created = CreatedAt(e.th32ProcessID);
+                if (created != 0 && created < parents[i].second) continue;
                 if (HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, e.th32ProcessID)) {
                     handles_.push_back(h);
-                    parents.push_back(e.th32ProcessID);
+                    names_.push_back(e.szExeFile);
+                    parents.push_back({e.th32ProcessID, created});
                 }
             }
             CloseHandle(snap);
@@ -264,10 +272,14 @@ public:
     StartedCommands& operator=(const StartedCommands&) = delete;
     size_t Count() const { return handles_.size(); }
     // Waits until every one of them has ended.
-    bool AllEnd(DWORD timeoutMs = kPatienceMs) const {
-        for (HANDLE h : handles_)
-            if (WaitForSingleObject(h, timeoutMs) != WAIT_OBJECT_0) return false;
-        return true;
+    ::testing::AssertionResult AllEnd(DWORD timeoutMs = kPatienceMs) const {
+        const DWORD start = GetTickCount();
+        for (size_t i = 0; i < handles_.size(); ++i) {
+            const DWORD spent = GetTickCount() - start;
+            if (WaitForSingleObject(handles_[i], spent < timeoutMs ? timeoutMs - spent : 0) != WAIT_OBJECT_0)
+                return ::testing::AssertionFailure() << WideToUtf8(names_[i]) << " still runs";
+        }
+        return ::testing::AssertionSuccess();
     }
     // Waits until every one of these that `known` does not hold has ended.
     bool OthersEnd(const StartedCommands& known) const {
@@ -280,7 +292,18 @@ public:
     }
 
 private:
+    // When the process was created, or 0 when that cannot be learnt.
+    static ULONGLONG CreatedAt(DWORD pid) {
+        HANDLE h = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+        if (!h) return 0;
+        FILETIME created{}, exited{}, kernel{}, user{};
+        const BOOL ok = GetProcessTimes(h, &created, &exited, &kernel, &user);
+        CloseHandle(h);
+        return ok ? (static_cast<ULONGLONG>(created.dwHighDateTime) << 32) | created.dwLowDateTime : 0;
+    }
+
     std::vector<HANDLE> handles_;
+    std::vector<std::wstring> names_;
 };
 
 // A command that never ends keeps the program only for the fixed grace time

@@ -7,22 +7,13 @@
 #include <iterator>
 
 #include "kit/kit.h"
+#include "support/shared_read.h"
 
 namespace velnor::kit {
 namespace {
 
-std::string ReadAll(const fs::path& path) {
-    // Shared with the layer, which is still writing.
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return {};
-    std::string bytes;
-    char chunk[65536];
-    DWORD got = 0;
-    while (::ReadFile(h, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
-    CloseHandle(h);
-    return bytes;
-}
+// Shared with the layer, which is still writing.
+std::string ReadAll(const fs::path& path) { return test::ReadShared(path.c_str()); }
 
 // GoogleTest's own lines: "[==========] Running N tests", one "[       OK ]",
 // "[  FAILED  ]" or "[  SKIPPED ]" per finished test, and after "tests ran"
