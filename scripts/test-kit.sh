@@ -315,12 +315,15 @@ timeout 60 wineserver -w
 refused() {
   local aside=$report/velnor-was-running s
   s=$(summary_text "$aside")
-  [ "$rc" = 2 ] && grep -q '^Velnor が起動しています。' <(tr -d '\r' <"$work/refused.log") &&
-    grep -qxF 'Not run: unit, win, e2e, look' <<<"$s" && [ "$(tail -n 1 <<<"$s")" = "0 passed, 0 failed" ] &&
-    grep -qxF 'Velnor would list 1 profile(s):' <<<"$s" && [ -s "$aside/probe/show-profile.txt" ] &&
-    [ ! -e "$aside/unit.xml" ] &&
-    diff <(cd "$report" && find . -path ./velnor-was-running -prune -o -type f -print0 | LC_ALL=C sort -z |
-      xargs -0 sha256sum) "$work/report.before"
+  [ "$rc" = 2 ] || { echo "  exit code $rc"; return 1; }
+  grep -q '^Velnor が起動しています。' <(tr -d '\r' <"$work/refused.log") || { echo "  no message"; return 1; }
+  grep -qxF 'Not run: unit, win, e2e, look' <<<"$s" && [ "$(tail -n 1 <<<"$s")" = "0 passed, 0 failed" ] ||
+    { echo "  the summary does not report the layers as not run:"; tail -n 5 <<<"$s"; return 1; }
+  grep -qxF 'Velnor would list 1 profile(s):' <<<"$s" && [ -s "$aside/probe/show-profile.txt" ] ||
+    { echo "  the probe did not list the one profile:"; grep -A3 'Velnor would list' <<<"$s"; return 1; }
+  [ ! -e "$aside/unit.xml" ] || { echo "  a layer ran"; return 1; }
+  diff <(cd "$report" && find . -path ./velnor-was-running -prune -o -type f -print0 | LC_ALL=C sort -z |
+    xargs -0 sha256sum) "$work/report.before" || { echo "  the earlier report changed"; return 1; }
 }
 check "with Velnor running the kit says so in Japanese, runs only the probe into report\\velnor-was-running, reports the rest as not run (exit $rc) and keeps the earlier report" \
   refused

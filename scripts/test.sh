@@ -14,6 +14,7 @@ began=$(date +%s)
 bash scripts/setup.sh || exit 1
 bash scripts/build.sh native || exit 1
 bash scripts/build.sh windows || exit 1
+echo "(setup and builds: $(($(date +%s) - began)) s)"
 
 results=$top/build/test-results
 rm -rf "$results" build/native/test-results build/windows/test-results
@@ -22,14 +23,16 @@ mkdir -p "$results"
 
 . scripts/wine-env.sh
 velnor_use_locale ja_JP.UTF-8 || exit 1
-echo "== native core tests (ja_JP, then en_US)"
+# The native core tests need no display and no Wine: they run beside the
+# Windows layers, whose whole-program tests mostly wait, and report after them.
+step=$(date +%s)
 check_bounded_entries build/native
-(cd build/native && ctest --output-on-failure --output-junit "$results/native.xml")
-tally_ctest "$results/native.xml" build/native/test-results
+(cd build/native && ctest --output-on-failure --output-junit "$results/native.xml") >"$results/native.log" 2>&1 &
+native=$!
 
 echo "== Windows tests under Wine"
 watcher=
-trap '[ -n "$watcher" ] && kill "$watcher" 2>/dev/null; velnor_wine_stop' EXIT
+trap '[ -n "$watcher" ] && kill "$watcher" 2>/dev/null; [ -n "$native" ] && kill "$native" 2>/dev/null; velnor_wine_stop' EXIT
 velnor_wine_init "$top/build/windows"
 velnor_xvfb_start "$top/build/windows/xvfb"
 velnor_wine_install_netsh "$top/build/windows/tools/netsh-sim/netsh.exe"
@@ -45,9 +48,17 @@ tally_ctest "$results/windows.xml" build/windows/test-results
 kill "$watcher" 2>/dev/null; wait "$watcher" 2>/dev/null; watcher=
 velnor_wine_stop
 echo "screenshots: $shots"
+echo "(Windows layers: $(($(date +%s) - step)) s)"
+
+echo "== native core tests (ja_JP, then en_US), run beside the Windows layers"
+wait "$native"
+native=
+cat "$results/native.log"
+tally_ctest "$results/native.xml" build/native/test-results
 
 # One release build for both scripted checks.
 echo "== the release build (make dist)"
+step=$(date +%s)
 if bash scripts/dist.sh >"$results/dist.log" 2>&1; then
   export VELNOR_DIST_READY=1
 else
@@ -55,11 +66,17 @@ else
   echo "test: make dist failed (log: $results/dist.log)" >&2
 fi
 
+echo "(release build: $(($(date +%s) - step)) s)"
+
 echo "== installer round trip under Wine"
+step=$(date +%s)
 scripted installer scripts/test-installer.sh 900
+echo "(installer: $(($(date +%s) - step)) s)"
 
 echo "== the Windows test kit under Wine"
+step=$(date +%s)
 scripted kit scripts/test-kit.sh 1200
+echo "(kit: $(($(date +%s) - step)) s)"
 
 echo "test: $(($(date +%s) - began)) s in all"
 echo "$passed passed, $failed failed"
