@@ -484,6 +484,8 @@ TEST_F(ListEditorTest, OkAndCancelByKeyboard) {
         WriteFile(File(L"Disable.lst"), original);
         ASSERT_NO_FATAL_FAILURE(OpenEditor());
         ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == editor && FocusIn(editor) == list; }));
+        ASSERT_TRUE(WaitFor([&] { return Items() == Names{L" Home", L" Work"}; }))
+            << "the editor lists " << Items().size() << " names" << Evidence();
         Tick(0, true);
         ASSERT_TRUE(FocusListItem(0));
         // Enter in the tick list: nothing written, still open.

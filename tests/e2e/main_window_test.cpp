@@ -524,7 +524,10 @@ TEST_F(MainWindowTest, SilentModeRunsMinimisedWhateverTheLauncherAsked) {
         bool seenNormal = false, seenMinimised = false;
         const DWORD start = GetTickCount();
         while (WaitForSingleObject(p->Process(), 1) == WAIT_TIMEOUT && GetTickCount() - start < 15000) {
-            if (IsWindowVisible(main)) (IsIconic(main) ? seenMinimised : seenNormal) = true;
+            // One read of the style: visible and minimised as one state, not
+            // two calls that a change between them could mix.
+            const LONG_PTR style = GetWindowLongPtrW(main, GWL_STYLE);
+            if (style & WS_VISIBLE) ((style & WS_MINIMIZE) ? seenMinimised : seenNormal) = true;
         }
         EXPECT_EQ(p->WaitExit(), 0);
         EXPECT_FALSE(seenNormal);
