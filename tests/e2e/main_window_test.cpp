@@ -906,7 +906,12 @@ TEST_F(MainWindowTest, ASettingsFileHeldOpenAtStartKeepsItsChoiceUnlessTheUserCh
             ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(editor); }));
             ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(main) && Radios(main).size() == 2; }))
                 << Radios(main).size() << " radio buttons";
+            // BM_CLICK may be lost while the window is not yet the active one
+            // again after the editor: wait for that first, and for the click
+            // to have taken.
+            ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == main; }));
             SendMessageW(Radio(main, 0), BM_CLICK, 0, 0);
+            ASSERT_TRUE(WaitFor([&] { return CheckedRadio(main) == 0; }));
         }
         EXPECT_EQ(p->Close(), 0);
         EXPECT_EQ(Setting(L"SSID"), choose ? L" Home" : L" Work");
