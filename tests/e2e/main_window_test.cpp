@@ -613,29 +613,12 @@ TEST_F(MainWindowTest, StoredSizesBelowTheMinimumAndPositionsOffEveryMonitorAreC
     EXPECT_EQ(Setting(L"Left"), std::to_wstring(r.left));
 }
 
-// The rows of a window as the screen shows them, 32 bits a pixel, top down.
+// The rows of a window's client area as the screen shows them, top down.
 std::vector<std::vector<COLORREF>> ScreenRows(HWND window) {
-    RECT r;
-    GetWindowRect(window, &r);
-    const int w = r.right - r.left, h = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    std::vector<std::vector<COLORREF>> rows(static_cast<size_t>(h));
-    for (int y = 0; y < h; ++y) {
-        const auto* row = static_cast<const COLORREF*>(bits) + static_cast<size_t>(y) * static_cast<size_t>(w);
-        rows[static_cast<size_t>(y)].assign(row, row + w);
-    }
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    const ScreenPixels pixels(window);
+    std::vector<std::vector<COLORREF>> rows(static_cast<size_t>(pixels.Height()));
+    for (int y = 0; y < pixels.Height(); ++y)
+        for (int x = 0; x < pixels.Width(); ++x) rows[static_cast<size_t>(y)].push_back(pixels.At(x, y));
     return rows;
 }
 
