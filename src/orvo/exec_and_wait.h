@@ -36,8 +36,6 @@ public:
     ~WaitLimit();
     WaitLimit(const WaitLimit&) = delete;
     WaitLimit& operator=(const WaitLimit&) = delete;
-    // Whether a wait ran into the limit.
-    bool Reached() const;
 
 private:
     unsigned long previous_;

@@ -15,7 +15,6 @@ static_assert(sizeof(SHELLEXECUTEINFOW) == 112, "the structure's size on 64-bit 
 namespace {
 bool abandoned = false;
 DWORD waitLimitMs = INFINITE;
-bool waitLimitReached = false;
 
 // When the process was created, or 0 when it cannot be asked.
 ULONGLONG CreatedAt(DWORD id) {
@@ -71,10 +70,8 @@ void AbandonWaits() { abandoned = true; }
 
 WaitLimit::WaitLimit(unsigned long limitMs) : previous_(waitLimitMs) {
     waitLimitMs = limitMs;
-    waitLimitReached = false;
 }
 WaitLimit::~WaitLimit() { waitLimitMs = previous_; }
-bool WaitLimit::Reached() const { return waitLimitReached; }
 
 void DispatchWithNavigation(MSG& msg) {
     HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
@@ -119,7 +116,6 @@ int ExecAndWait(HWND window, const std::wstring& file, const std::wstring& param
     const DWORD started = GetTickCount();
     while (!abandoned && WaitForSingleObject(info.hProcess, 100) == WAIT_TIMEOUT) {
         if (waitLimitMs != INFINITE && GetTickCount() - started >= waitLimitMs) {
-            waitLimitReached = true;
             EndProcessTree(GetProcessId(info.hProcess));
             break;
         }
