@@ -39,7 +39,12 @@ velnor_prefix_settings() {
 velnor_wine_init() {
   local build=$1 ready
   export WINEPREFIX=$build/wine/prefix
-  export WINEARCH=win64 WINEDEBUG=-all
+  # Wine stays quiet, but for its error channel of virtual memory: under load
+  # it now and then cannot set up a new process ("failed to map the shared
+  # user data: c0000018"). The process then never runs: a direct start fails
+  # with ERROR_INTERNAL_ERROR, and a command that cmd.exe starts ends with
+  # 9009 and writes nothing. A test that fails for that says so in its log.
+  export WINEARCH=win64 WINEDEBUG=-all,err+virtual
   # No Mono/Gecko prompts, our netsh instead of Wine's stub, no menu entries in
   # the Linux home folder.
   export WINEDLLOVERRIDES="mscoree,mshtml=;netsh.exe=n;winemenubuilder.exe=d"

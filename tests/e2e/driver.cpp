@@ -534,10 +534,28 @@ Program::Program(const std::wstring& exe, const std::wstring& commandLine, const
         si.dwFlags = useShowWindow ? STARTF_USESHOWWINDOW : 0;
         si.wShowWindow = static_cast<WORD>(showCommand);
     }
-    std::wstring cl = commandLine;
-    if (!CreateProcessW(exe.empty() ? nullptr : exe.c_str(), cl.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        directory.c_str(), &si, &pi_))
+    if (!StartProcess(exe, commandLine, 0, directory, si, pi_)) {
+        startError_ = GetLastError();
         pi_ = {};
+    }
+}
+
+BOOL StartProcess(const std::wstring& exe, std::wstring commandLine, DWORD flags, const std::wstring& directory,
+                  STARTUPINFOW& si, PROCESS_INFORMATION& pi) {
+    for (int attempt = 1;; ++attempt) {
+        std::wstring line = commandLine;
+        if (CreateProcessW(exe.empty() ? nullptr : exe.c_str(), line.data(), nullptr, nullptr, FALSE, flags, nullptr,
+                           directory.empty() ? nullptr : directory.c_str(), &si, &pi))
+            return TRUE;
+        const DWORD error = GetLastError();
+        if (error != ERROR_INTERNAL_ERROR || attempt == 3) {
+            SetLastError(error);
+            return FALSE;
+        }
+        std::printf("  [info] the system could not set up the new process (error %lu, attempt %d): starting it "
+                    "again\n",
+                    error, attempt);
+    }
 }
 
 Program::~Program() {
@@ -585,6 +603,23 @@ long Program::WaitExit(DWORD timeoutMs) {
 long Program::Close(DWORD timeoutMs) {
     if (HWND main = FindTopWindow(pi_.dwProcessId, L"TmainForm", false)) PostMessageW(main, WM_CLOSE, 0, 0);
     return WaitExit(timeoutMs);
+}
+
+std::string Program::Report() const {
+    FILETIME created{}, exited{}, kernel{}, user{};
+    if (!pi_.hProcess) return "never started: CreateProcessW failed with error " + std::to_string(startError_);
+    if (!GetProcessTimes(pi_.hProcess, &created, &exited, &kernel, &user)) return "no process times";
+    const auto ticks = [](const FILETIME& t) { return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+    DWORD code = 0;
+    GetExitCodeProcess(pi_.hProcess, &code);
+    if (code == STILL_ACTIVE) {
+        FILETIME now{};
+        GetSystemTimeAsFileTime(&now);
+        return "running for " + std::to_string((ticks(now) - ticks(created)) / 10000) + " ms";
+    }
+    return "ended with exit code " + std::to_string(code) + " after " +
+           std::to_string((ticks(exited) - ticks(created)) / 10000) + " ms, " +
+           std::to_string((ticks(kernel) + ticks(user)) / 10000) + " ms of processor time";
 }
 
 bool Program::ShowedAWindowBeforeExit(DWORD timeoutMs) {

@@ -112,6 +112,14 @@ void Shot(HWND window, const std::wstring& name);
 // conhost, the program and its twins) with its parent's id.
 std::string ProcessReport(DWORD pid);
 
+// CreateProcessW for the tests' own starts. Under load Wine now and then
+// fails to set up a new process before any of its code runs ("failed to map
+// the shared user data: c0000018" on Wine's error channel) and CreateProcessW
+// answers ERROR_INTERNAL_ERROR. That start is tried again, up to three times
+// in all, and said in the log; every other failure is returned at once.
+BOOL StartProcess(const std::wstring& exe, std::wstring commandLine, DWORD flags, const std::wstring& directory,
+                  STARTUPINFOW& si, PROCESS_INFORMATION& pi);
+
 // Loaded module paths of a process.
 std::vector<std::wstring> ModulePaths(HANDLE process);
 
@@ -142,9 +150,12 @@ public:
     // Whether a visible top-level window of the process was ever seen while
     // waiting for the exit.
     bool ShowedAWindowBeforeExit(DWORD timeoutMs = kPatienceMs);
+    // For a failure message: how long the process ran and how it ended.
+    std::string Report() const;
 
 private:
     PROCESS_INFORMATION pi_{};
+    DWORD startError_ = 0;
     bool shotTaken_ = false;
 };
 

@@ -143,6 +143,7 @@ TEST_F(FaultTest, KilledAtRandomMomentsOfACloseTheSettingsAreOldOrNewNeverPartia
     for (int trial = 0; trial < 24; ++trial) {
         const std::string before = ReadFile(File(L"Velnor.xml"));
         const bool wasHome = before.find("> Home<") != std::string::npos;
+        const size_t commandsBefore = sim->Commands().size();
         auto p = Start();
         HWND main = p->MainWindow();
         HWND box = FindTopWindow(p->Pid(), L"#32770");
@@ -158,8 +159,9 @@ TEST_F(FaultTest, KilledAtRandomMomentsOfACloseTheSettingsAreOldOrNewNeverPartia
         GetExitCodeProcess(p->Process(), &exitCode);
         ASSERT_NE(main, nullptr) << "trial " << trial << ", running "
                                  << (WaitForSingleObject(p->Process(), 0) == WAIT_TIMEOUT) << ", exit code "
-                                 << exitCode << ", guard held " << GuardHeld() << ", box '"
-                                 << WideToUtf8(boxText) << "', settings '" << before << "'";
+                                 << exitCode << ", " << p->Report() << ", guard held " << GuardHeld()
+                                 << ", commands run by it " << sim->Commands().size() - commandsBefore << ", box '"
+                                 << WideToUtf8(boxText) << "', settings '" << before << "'" << Evidence();
         // Both names must be listed; otherwise say what the program shows
         // instead of reaching past the end of the list.
         WaitFor([&] { return Radios(main).size() == 2 || FindTopWindow(p->Pid(), L"#32770"); }, 5000);
@@ -220,9 +222,8 @@ TEST_F(FaultTest, OfTwentyCopiesStartedAtTheSameInstantExactlyOneRuns) {
     for (auto& pi : copies.all()) {
         STARTUPINFOW si{};
         si.cb = sizeof(si);
-        std::wstring line = CommandLine(L"/p");
-        ASSERT_TRUE(CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
-                                   work.c_str(), &si, &pi));
+        ASSERT_TRUE(StartProcess(exe, CommandLine(L"/p"), CREATE_SUSPENDED, work, si, pi))
+            << "error " << GetLastError();
     }
     for (auto& pi : copies.all()) ResumeThread(pi.hThread);
     // All but one end on their own, silently and with exit code 0; the one

@@ -63,14 +63,13 @@ std::string AppTest::Evidence() const {
            (journal.empty() ? std::string() : WideToUtf8(journal.back())) + "'";
     // The listing by hand, into files of its own, as the program runs it.
     const std::wstring output = work + L"\\evidence.out", errors = work + L"\\evidence.err";
-    std::wstring line = L"cmd.exe /c netsh wlan show profile > \"" + output + L"\" 2> \"" + errors + L"\"";
+    const std::wstring line = L"cmd.exe /c netsh wlan show profile > \"" + output + L"\" 2> \"" + errors + L"\"";
     STARTUPINFOW si{};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESHOWWINDOW;
     si.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, app.c_str(), &si,
-                        &pi))
+    if (!StartProcess(L"", line, CREATE_NO_WINDOW, app, si, pi))
         return out + "; cmd.exe could not be started (error " + std::to_string(GetLastError()) + ")";
     const bool ended = WaitForSingleObject(pi.hProcess, 10000) == WAIT_OBJECT_0;
     DWORD code = 0;
