@@ -609,7 +609,9 @@ std::string Program::Report() const {
     FILETIME created{}, exited{}, kernel{}, user{};
     if (!pi_.hProcess) return "never started: CreateProcessW failed with error " + std::to_string(startError_);
     if (!GetProcessTimes(pi_.hProcess, &created, &exited, &kernel, &user)) return "no process times";
-    const auto ticks = [](const FILETIME& t) { return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+    const auto ticks = [](const FILETIME& t) {
+        return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+    };
     DWORD code = 0;
     GetExitCodeProcess(pi_.hProcess, &code);
     if (code == STILL_ACTIVE) {
