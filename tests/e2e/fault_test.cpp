@@ -155,11 +155,7 @@ TEST_F(FaultTest, KilledAtRandomMomentsOfACloseTheSettingsAreOldOrNewNeverPartia
         }
         wchar_t boxText[512] = {};
         if (box) GetDlgItemTextW(box, 0xFFFF, boxText, 512);
-        DWORD exitCode = 0;
-        GetExitCodeProcess(p->Process(), &exitCode);
-        ASSERT_NE(main, nullptr) << "trial " << trial << ", running "
-                                 << (WaitForSingleObject(p->Process(), 0) == WAIT_TIMEOUT) << ", exit code "
-                                 << exitCode << ", " << p->Report() << ", guard held " << GuardHeld()
+        ASSERT_NE(main, nullptr) << "trial " << trial << ", " << p->Report() << ", guard held " << GuardHeld()
                                  << ", commands run by it " << sim->Commands().size() - commandsBefore << ", box '"
                                  << WideToUtf8(boxText) << "', settings '" << before << "'" << Evidence();
         // Both names must be listed; otherwise say what the program shows
