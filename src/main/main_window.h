@@ -10,6 +10,7 @@
 #include "main/line_buffer.h"
 #include "main/wlan.h"
 #include "orvo/exec_and_wait.h"
+#include "platform/network_adapters.h"
 #include "ui/base_window.h"
 #include "ui/dpi.h"
 #include "ui/radio_group.h"
@@ -98,7 +99,7 @@ private:
     void RestoreFocus();
     LRESULT OnNotify(const NMHDR& header);
 
-    Wlan wlan_{RunSystemCommand};
+    Wlan wlan_{RunSystemCommand, {}, WirelessAdapterUp};
 
     TRadioGroup RadioGroup;
     HWND Panel = nullptr;

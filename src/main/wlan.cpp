@@ -9,6 +9,7 @@ namespace velnor {
 
 const std::wstring_view kProfileLabel = L"すべてのユーザー プロファイル     : ";
 const std::wstring_view kConnectedMarker = L"接続されました";
+const std::wstring_view kLocationSettingsPage = L"ms-settings:privacy-location";
 const std::wstring_view kProfileListingPrefix = L" /c netsh wlan show profile > ";
 const std::wstring_view kInterfaceListingPrefix = L" /c netsh wlan show interface > ";
 
@@ -17,7 +18,9 @@ Command ListingCommand(std::wstring_view prefix, const std::wstring& capturePath
 }
 
 Command ConnectCommand(const std::wstring& name) {
-    return {L"netsh.exe", L"wlan connect name=" + name};
+    std::wstring_view own = name;
+    if (!own.empty() && own.front() == L' ') own.remove_prefix(1);
+    return {L"netsh.exe", L"wlan connect name=" + QuoteArgument(own)};
 }
 
 Command DisconnectCommand() { return {L"cmd.exe", L" /c netsh wlan disconnect"}; }
@@ -31,7 +34,14 @@ bool ParseProfileLine(std::wstring_view line, std::wstring* name) {
     return true;
 }
 
-Wlan::Wlan(CommandRunner run, Pause pause) : run_(std::move(run)), pause_(std::move(pause)) {
+bool ListingNeedsLocationPermission(const std::vector<std::wstring>& lines) {
+    for (const auto& line : lines)
+        if (line.find(kLocationSettingsPage) != std::wstring::npos) return true;
+    return false;
+}
+
+Wlan::Wlan(CommandRunner run, Pause pause, WirelessUp wirelessUp)
+    : run_(std::move(run)), pause_(std::move(pause)), wirelessUp_(std::move(wirelessUp)) {
     if (!pause_)
         pause_ = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
 }
@@ -56,11 +66,17 @@ void Wlan::Connect(const std::wstring& capturePath, const std::wstring& name, Li
     if (name.empty()) return;
     RunListing(kInterfaceListingPrefix, capturePath, buffer);
     bool connected = false;
-    for (const auto& line : buffer.Lines())
-        if (line.find(kConnectedMarker) != std::wstring::npos) {
-            connected = true;
-            break;
-        }
+    if (ListingNeedsLocationPermission(buffer.Lines())) {
+        // The notice carries no state line, so the marker's absence says
+        // nothing; the adapter state needs no location permission.
+        connected = wirelessUp_ && wirelessUp_();
+    } else {
+        for (const auto& line : buffer.Lines())
+            if (line.find(kConnectedMarker) != std::wstring::npos) {
+                connected = true;
+                break;
+            }
+    }
     if (!connected) run_(ConnectCommand(name));
     DeleteFileIfExists(capturePath);
 }

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace velnor {
 
@@ -19,5 +20,13 @@ struct Command {
 // Runs a command and returns when it has ended, or at once when it could not
 // be started. Its outcome is not reported.
 using CommandRunner = std::function<void(const Command&)>;
+
+// `text` as one argument of a command line, between double quotes, so that
+// every Windows program reads it back exactly (CommandLineToArgvW and the C
+// runtime split alike): a quote inside becomes \", and backslashes are
+// doubled where they stand before a quote, the closing one included. Blanks
+// and the characters a shell would act on stay as they are, so a command line
+// built with it must never pass through a shell.
+std::wstring QuoteArgument(std::wstring_view text);
 
 }  // namespace velnor

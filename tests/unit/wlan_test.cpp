@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/ansi_codec.h"
 #include "platform/errors.h"
 #include "support/file_bytes.h"
 #include "support/temp_dir.h"
@@ -52,9 +53,33 @@ TEST(Commands, HaveTheirExactCommandLines) {
     EXPECT_EQ(kProfileListingPrefix.size(), 30u);
     EXPECT_EQ(kInterfaceListingPrefix.size(), 32u);
     EXPECT_EQ(DisconnectCommand(), (Command{L"cmd.exe", L" /c netsh wlan disconnect"}));
-    // The name reaches netsh untouched: no quotes added, nothing escaped.
-    for (const std::wstring name : {L" Home", L"a&calc", L" \"quoted\" name", L"50%PATH%", L"  two"})
-        EXPECT_EQ(ConnectCommand(name), (Command{L"netsh.exe", L"wlan connect name=" + name}));
+}
+
+TEST(Commands, ConnectSendsTheProfilesOwnNameAsOneQuotedArgument) {
+    // The name as parsed, and the parameter text: the label's one space goes,
+    // the rest is quoted by the command-line rules.
+    const struct {
+        std::wstring parsed;
+        std::wstring parameters;
+    } cases[] = {
+        {L" Home", LR"(wlan connect name="Home")"},
+        {L" Home Wi-Fi", LR"(wlan connect name="Home Wi-Fi")"},
+        {L"Home", LR"(wlan connect name="Home")"},                // no label space: taken as it is
+        {L"   two", LR"(wlan connect name="  two")"},             // its own leading spaces stay
+        {L" trail ", LR"(wlan connect name="trail ")"},
+        {L" ", LR"(wlan connect name="")"},
+        {LR"( say "hi")", LR"(wlan connect name="say \"hi\"")"},
+        {LR"( ")", LR"(wlan connect name="\"")"},
+        {LR"( C:\dir\)", LR"(wlan connect name="C:\dir\\")"},  // the closing quote stays a quote
+        {LR"( a\\)", LR"(wlan connect name="a\\\\")"},
+        {LR"( a\"b)", LR"(wlan connect name="a\\\"b")"},       // a backslash, then a quote
+        {LR"( a\\"b)", LR"(wlan connect name="a\\\\\"b")"},
+        {LR"( a\b\\c)", LR"(wlan connect name="a\b\\c")"},     // backslashes before no quote: as they are
+        {L" a&b|c<d>e^f%PATH%g!h!(i)", LR"-(wlan connect name="a&b|c<d>e^f%PATH%g!h!(i)")-"},
+        {L" 自宅 5G", LR"(wlan connect name="自宅 5G")"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ConnectCommand(c.parsed), (Command{L"netsh.exe", c.parameters})) << c.parsed;
 }
 
 // Stands in for the command interpreter: records each command and, for a
@@ -71,9 +96,10 @@ public:
         return [this](const Command& c) {
             journal.push_back(Describe(c));
             commands.push_back(c);
-            const size_t quote = c.parameters.find(L'"');
+            // Only a listing writes a file: a connect's quoted name is no path.
+            const size_t quote = c.parameters.find(L"> \"");
             if (quote == std::wstring::npos || !writeCapture) return;
-            const std::wstring path = c.parameters.substr(quote + 1, c.parameters.size() - quote - 2);
+            const std::wstring path = c.parameters.substr(quote + 3, c.parameters.size() - quote - 4);
             const bool profiles = c.parameters.find(L"show profile") != std::wstring::npos;
             WriteBytes(path, profiles ? profileOutput : interfaceOutput);
         };
@@ -179,7 +205,7 @@ TEST_F(WlanTest, ConnectRunsOnlyWhenNoInterfaceIsConnected) {
         EXPECT_FALSE(Exists(capture));
         // The name goes out exactly as parsed, its leading space included.
         if (c.expected.back() == "connect") {
-            EXPECT_EQ(service.commands.back(), (Command{L"netsh.exe", L"wlan connect name= Home"}));
+            EXPECT_EQ(service.commands.back(), (Command{L"netsh.exe", L"wlan connect name=\"Home\""}));
         }
     }
 }
@@ -199,7 +225,54 @@ TEST_F(WlanTest, DisconnectAndReconnect) {
     wlan.ReConnect(capture, L" Home", buffer);
     EXPECT_EQ(service.journal,
               (std::vector<std::string>{"disconnect", "pause 1000", "show interface", "connect"}));
-    EXPECT_EQ(service.commands.back(), (Command{L"netsh.exe", L"wlan connect name= Home"}));
+    EXPECT_EQ(service.commands.back(), (Command{L"netsh.exe", L"wlan connect name=\"Home\""}));
+}
+
+// The Japanese notice netsh prints instead of the interface listing when it
+// may not use location, in the ANSI code page as netsh writes it.
+std::string LocationNotice() {
+    const auto bytes = WideToAnsi(
+        L"ネットワーク シェル コマンドは、WLAN 情報にアクセスするには位置情報のアクセス許可が必要です。"
+        L"[プライバシーとセキュリティ] 設定の [位置情報] ページで位置情報サービスをオンにしてください。\r\n\r\n"
+        L"設定アプリの [位置情報] ページの URI は次のとおりです:\r\nms-settings:privacy-location\r\n");
+    return bytes.value_or("");
+}
+
+TEST_F(WlanTest, ANoticeOfMissingLocationPermissionLeavesTheDecisionToTheAdapterState) {
+    const std::string notice = LocationNotice();
+    ASSERT_FALSE(notice.empty());
+    const struct {
+        std::string interfaces;
+        bool adapterUp;
+        bool connects;
+    } cases[] = {
+        {notice, true, false},   // the notice: the adapter state decides
+        {notice, false, true},
+        {"\r\nms-settings:privacy-location\r\n", true, false},  // in any language, by the page's name
+        {kDisconnected, true, true},  // a listing netsh gave: its marker decides, whatever the adapter says
+        {kConnected, false, false},
+        {"", true, true},
+    };
+    for (const auto& c : cases) {
+        bool asked = false;
+        const Wlan located{service.Runner(), service.Sleeper(), [&] {
+                               asked = true;
+                               return c.adapterUp;
+                           }};
+        service.journal.clear();
+        service.interfaceOutput = c.interfaces;
+        located.Connect(capture, L" Home", buffer);
+        const auto expected = c.connects ? std::vector<std::string>{"show interface", "connect"}
+                                         : std::vector<std::string>{"show interface"};
+        EXPECT_EQ(service.journal, expected) << c.interfaces << " up " << c.adapterUp;
+        EXPECT_EQ(asked, ListingNeedsLocationPermission(buffer.Lines())) << c.interfaces;
+        EXPECT_FALSE(Exists(capture));
+    }
+    // A layer that was given no adapter state reads the notice as not connected.
+    service.journal.clear();
+    service.interfaceOutput = notice;
+    wlan.Connect(capture, L" Home", buffer);
+    EXPECT_EQ(service.journal, (std::vector<std::string>{"show interface", "connect"}));
 }
 
 }  // namespace
