@@ -101,7 +101,7 @@ int wmain(int argc, wchar_t** argv) {
     WriteText(state, scenario);
     WriteText(folder + L"\\bench.bat",
               "@echo off\r\nnetsh wlan show profile > \"%~dp0WiFi.log\"\r\n"
-              "netsh wlan show interface > \"%~dp0WiFi.log\"\r\nnetsh wlan connect name= Home\r\n");
+              "netsh wlan show interface > \"%~dp0WiFi.log\"\r\nnetsh wlan connect name=\"Home\"\r\n");
     const std::wstring velnor = L"\"" + folder + L"\\velnor.exe\" /p";
     const std::wstring minimal = L"\"" + folder + L"\\minimal_listing.exe\"";
     wchar_t system[MAX_PATH] = {};
@@ -115,7 +115,7 @@ int wmain(int argc, wchar_t** argv) {
     // The same three commands as three cmd.exe runs back to back.
     auto threeRuns = [&] {
         return TimeToExit(cmd + L"show profile" + capture, folder) +
-               TimeToExit(cmd + L"show interface" + capture, folder) + TimeToExit(cmd + L"connect name= Home", folder);
+               TimeToExit(cmd + L"show interface" + capture, folder) + TimeToExit(cmd + L"connect name=\"Home\"", folder);
     };
     std::vector<double> start, startMinimal, silent, silentBatch, silentRuns;
     for (int i = 0; i < rounds; ++i) {

@@ -1,6 +1,10 @@
 #include "e2e/fixture.h"
 
+#include <windows.h>
+#include <shellapi.h>
+
 #include <cstring>
+#include <string_view>
 
 #include "platform/utf.h"
 
@@ -36,14 +40,32 @@ void AppTest::TearDown() {
     RemoveTree(work);
 }
 
+namespace {
+
+// "connect " and the name as the profile listing gives it (the label's space
+// in front), when the command line splits into netsh, "wlan", "connect" and
+// one "name=" argument; anything else stays raw, so a name that netsh would
+// read in pieces cannot pass for a connect.
+std::wstring ConnectEntry(const std::wstring& commandLine) {
+    int count = 0;
+    LPWSTR* argv = CommandLineToArgvW(commandLine.c_str(), &count);
+    if (!argv) return commandLine;
+    std::wstring entry = commandLine;
+    if (count == 4 && std::wstring_view(argv[3]).substr(0, 5) == L"name=")
+        entry = L"connect  " + std::wstring(argv[3] + 5);
+    LocalFree(argv);
+    return entry;
+}
+
+}  // namespace
+
 std::vector<std::wstring> AppTest::Journal() const {
     std::vector<std::wstring> out;
     for (const auto& c : sim->Commands()) {
-        const size_t connect = c.find(L"wlan connect name=");
         if (c.find(L"show profile") != std::wstring::npos) out.push_back(L"show profile");
         else if (c.find(L"show interface") != std::wstring::npos) out.push_back(L"show interface");
         else if (c.find(L"disconnect") != std::wstring::npos) out.push_back(L"disconnect");
-        else if (connect != std::wstring::npos) out.push_back(L"connect " + c.substr(connect + 18));
+        else if (c.find(L"wlan connect ") != std::wstring::npos) out.push_back(ConnectEntry(c));
         else out.push_back(c);
     }
     return out;

@@ -31,7 +31,9 @@ protected:
     }
 
     // The simulator's journal in short: "show profile", "show interface",
-    // "connect <name as received>", "disconnect".
+    // "connect <name as listed>" for a connect that netsh receives as one
+    // name="..." argument (the name with the space the listing puts in front
+    // of it, as the program holds it), "disconnect".
     std::vector<std::wstring> Journal() const;
     // Waits until the journal holds at least `count` commands.
     bool WaitForJournal(size_t count, DWORD timeoutMs = kPatienceMs) const;

@@ -1,11 +1,15 @@
 // The command layer with the program's real runner, against the simulated
 // wireless service installed as the system's netsh.exe.
+#include <windows.h>
+#include <shellapi.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "main/wlan.h"
 #include "platform/errors.h"
+#include "platform/network_adapters.h"
 #include "orvo/exec_and_wait.h"
 #include "platform/win32_text.h"
 #include "support/netsh_sim.h"
@@ -58,7 +62,7 @@ TEST_F(WlanSystemTest, EnglishOutputAndTwoAdaptersAreHandledAsListed) {
     // Nothing reads as connected in English, so connect always runs.
     sim.SetState({L"profile=Home", L"language=en", L"connected=Home"});
     wlan.Connect(capture, L" Home", buffer);
-    EXPECT_NE(sim.Commands().back().find(L"wlan connect name= Home"), std::wstring::npos);
+    EXPECT_NE(sim.Commands().back().find(L"wlan connect name=\"Home\""), std::wstring::npos);
 
     sim.SetState({L"profile=Home", L"profile=Work", L"adapters=2"});
     EXPECT_EQ(wlan.ListProfiles(capture, buffer),
@@ -80,19 +84,37 @@ TEST_F(WlanSystemTest, ConnectsOnlyWhileDisconnectedAndDisconnects) {
     EXPECT_FALSE(std::filesystem::exists(capture));
 }
 
-TEST_F(WlanSystemTest, ProfileNamesNeverReachAShell) {
-    const std::wstring netsh = L"\"" + SystemFolder() + L"\\netsh.exe\"";
+// The command line as netsh receives it, split by the system's rules.
+std::vector<std::wstring> Split(const std::wstring& commandLine) {
+    int count = 0;
+    LPWSTR* argv = CommandLineToArgvW(commandLine.c_str(), &count);
+    std::vector<std::wstring> out(argv, argv + (argv ? count : 0));
+    LocalFree(argv);
+    return out;
+}
+
+TEST_F(WlanSystemTest, NetshReadsEveryProfilesWholeNameAndNoShellSeesIt) {
+    const std::wstring netsh = SystemFolder() + L"\\netsh.exe";
+    // Each profile's own name; the listing gives it with one space in front.
     const std::wstring names[] = {
-        L"a&calc", L"x|y", L"50%PATH%", L"a!b!", L"^", L"(a)", L"say \"hi\"", L"  leading", L" Home",
-        L"a&echo INJECTED>inj.txt", L"b & echo INJECTED> \"" + dir.File(L"inj2.txt") + L"\"", L"<in", L"%",
+        L"Home", L"Home Wi-Fi", LR"(say "hi")", LR"(C:\dir\)", LR"(a\"b)", LR"(a\\"b)", LR"(back\slash)",
+        L" leading", L"trail ", L"自宅 5G", L"a&calc", L"x|y", L"50%PATH%", L"a!b!", L"^", L"(a)", L"<in",
+        L"a>b", L"%", L"a&echo INJECTED>inj.txt", L"b & echo INJECTED> \"" + dir.File(L"inj2.txt") + L"\"",
     };
     std::vector<std::wstring> state;
     for (const auto& n : names) state.push_back(L"profile=" + n);
     sim.SetState(state);
-    for (const auto& name : names) {
-        wlan.Connect(capture, name, buffer);
+    const std::vector<std::wstring> listed = wlan.ListProfiles(capture, buffer);
+    ASSERT_EQ(listed.size(), std::size(names));
+    for (size_t i = 0; i < listed.size(); ++i) {
+        const std::wstring& name = names[i];
+        ASSERT_EQ(listed[i], L" " + name);
+        wlan.Connect(capture, listed[i], buffer);
         ASSERT_FALSE(sim.Commands().empty());
-        EXPECT_EQ(sim.Commands().back(), netsh + L" wlan connect name=" + name);
+        const std::wstring received = sim.Commands().back();
+        EXPECT_EQ(received, L"\"" + netsh + L"\" " + ConnectCommand(listed[i]).parameters) << name;
+        EXPECT_EQ(Split(received), (std::vector<std::wstring>{netsh, L"wlan", L"connect", L"name=" + name})) << name;
+        EXPECT_EQ(sim.Connected(), name);
         wlan.DisConnect();
     }
     // No injected command ran, wherever it would have written.
@@ -102,6 +124,37 @@ TEST_F(WlanSystemTest, ProfileNamesNeverReachAShell) {
     EXPECT_FALSE(std::filesystem::exists(dir.File(L"inj2.txt")));
     // Every command started in the system folder.
     for (const auto& cwd : sim.Directories()) EXPECT_EQ(_wcsicmp(cwd.c_str(), SystemFolder().c_str()), 0) << cwd;
+}
+
+TEST_F(WlanSystemTest, ANoticeOfMissingLocationPermissionLeavesTheDecisionToTheAdapterState) {
+    const struct {
+        const wchar_t* language;
+        const wchar_t* location;
+        bool adapterUp;
+        bool connects;
+    } cases[] = {
+        {L"ja", L"off", true, false},  // the notice: the adapter state decides
+        {L"ja", L"off", false, true},
+        {L"en", L"off", true, false},  // whatever language the notice is in
+        {L"ja", L"on", true, true},    // a listing netsh gave: its marker decides
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::wstring(c.language) + L" location " + c.location + (c.adapterUp ? L" up" : L" down"));
+        sim.SetState({L"profile=Home Wi-Fi", std::wstring(L"language=") + c.language,
+                      std::wstring(L"location=") + c.location});
+        const Wlan located{RunSystemCommand, {}, [&] { return c.adapterUp; }};
+        located.Connect(capture, L" Home Wi-Fi", buffer);
+        EXPECT_EQ(ListingNeedsLocationPermission(buffer.Lines()), std::wstring(c.location) == L"off");
+        EXPECT_EQ(sim.Connected(), c.connects ? L"Home Wi-Fi" : L"");
+        EXPECT_FALSE(std::filesystem::exists(capture));
+    }
+    // With the system's own adapter state, as the program runs it. Wine
+    // reports no wireless adapter, so there the connect runs; a real machine
+    // that is on a wireless network keeps it.
+    sim.SetState({L"profile=Home", L"location=off"});
+    const Wlan real{RunSystemCommand, {}, WirelessAdapterUp};
+    real.Connect(capture, L" Home", buffer);
+    EXPECT_EQ(sim.Connected(), WirelessAdapterUp() ? L"" : L"Home");
 }
 
 TEST_F(WlanSystemTest, ProgramsPlantedInTheCurrentDirectoryNeverRun) {

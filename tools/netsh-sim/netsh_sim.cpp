@@ -5,6 +5,7 @@
 // and inspect what the program asked for. See README.md beside this file.
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -33,13 +34,6 @@ bool equalsNoCase(std::wstring_view a, std::wstring_view b) {
     for (size_t i = 0; i < a.size(); ++i)
         if (asciiLower(a[i]) != asciiLower(b[i])) return false;
     return true;
-}
-
-size_t findNoCase(std::wstring_view hay, std::wstring_view needle) {
-    if (needle.size() > hay.size()) return std::wstring_view::npos;
-    for (size_t i = 0; i + needle.size() <= hay.size(); ++i)
-        if (equalsNoCase(hay.substr(i, needle.size()), needle)) return i;
-    return std::wstring_view::npos;
 }
 
 std::string toCodePage(UINT cp, std::wstring_view s) {
@@ -225,6 +219,7 @@ struct State {
     Newline newline = Newline::CrLf;
     Language language = Language::Ja;
     bool serviceStopped = false;
+    bool locationOff = false;
     std::optional<int> exitCode;
 };
 
@@ -318,6 +313,8 @@ State parseState(std::string_view data) {
             else if (equalsNoCase(word, L"en")) st.language = Language::En;
         } else if (k == L"service") {
             st.serviceStopped = equalsNoCase(word, L"stopped");
+        } else if (k == L"location") {
+            st.locationOff = equalsNoCase(word, L"off");
         } else if (k == L"exit") {
             if (auto n = parseInteger(val)) st.exitCode = static_cast<int>(*n);
         }
@@ -530,6 +527,31 @@ std::wstring interfaceListing(const State& st) {
     return s;
 }
 
+// What netsh prints instead of the interface listing since Windows 11 24H2
+// when location access is off for desktop apps: a notice, worded in the
+// display language, that names the settings page, and no state line.
+std::wstring locationNotice(const State& st) {
+    return st.language == Language::Ja
+               ? L"ネットワーク シェル コマンドは、WLAN 情報にアクセスするには位置情報のアクセス許可が必要です。"
+                 L"[プライバシーとセキュリティ] 設定の [位置情報] ページで位置情報サービスをオンにしてください。\n"
+                 L"\n"
+                 L"設定アプリの [位置情報] ページの URI は次のとおりです:\n"
+                 L"ms-settings:privacy-location\n"
+                 L"設定アプリの [位置情報] ページを開くには、Ctrl キーを押しながらリンクを選択するか、"
+                 L"次のコマンドを実行します:\n"
+                 L"start ms-settings:privacy-location\n"
+                 L"\n"
+               : L"Network shell commands need location permission to access WLAN information. Turn on Location "
+                 L"services on the Location page in Privacy & security settings.\n"
+                 L"\n"
+                 L"Here is the URI for the Location page in the Settings app:\n"
+                 L"ms-settings:privacy-location\n"
+                 L"To open the Location page in the Settings app, hold down the Ctrl key and select the link, or "
+                 L"run the following command:\n"
+                 L"start ms-settings:privacy-location\n"
+                 L"\n";
+}
+
 std::wstring usageText(const State& st) {
     return st.language == Language::Ja
                ? L"使用法 (シミュレーター): netsh wlan show profiles | show interfaces | connect name=<プロファイル> | disconnect\n"
@@ -579,14 +601,24 @@ Verb verbOf(const std::vector<std::wstring_view>& w) {
     return Verb::Unknown;
 }
 
-// The requested name is raw text, not a parsed argument: the program sends
-// names unquoted, with spaces and quotes inside, and that is what must match.
-std::wstring requestedName(std::wstring_view args) {
-    const size_t at = findNoCase(args, L"name=");
-    if (at == std::wstring_view::npos) return {};
-    std::wstring_view x = trimBlanks(args.substr(at + 5));
-    if (x.size() >= 2 && x.front() == L'"' && x.back() == L'"') x = x.substr(1, x.size() - 2);
-    return std::wstring(x);
+// The requested name is what the first "name=" argument holds once the
+// command line is split by the system's rules, exactly: `name="Home Wi-Fi"`
+// asks for Home Wi-Fi, while `name= Home Wi-Fi` is an empty "name=" followed
+// by two other arguments, and asks for no profile at all.
+std::wstring requestedName(const std::wstring& commandLine) {
+    int count = 0;
+    LPWSTR* argv = CommandLineToArgvW(commandLine.c_str(), &count);
+    if (!argv) return {};
+    std::wstring name;
+    for (int i = 1; i < count; ++i) {
+        const std::wstring_view a = argv[i];
+        if (a.size() >= 5 && equalsNoCase(a.substr(0, 5), L"name=")) {
+            name = a.substr(5);
+            break;
+        }
+    }
+    LocalFree(argv);
+    return name;
 }
 
 void pause(long long ms) {
@@ -634,18 +666,22 @@ int run() {
             StateLock lock(dir);  // the world may have changed while we slept
             st = loadState(dir);
         }
+        if (verb == Verb::ShowInterfaces && st.locationOff) {
+            print(locationNotice(st), st);
+            return exitWith(1);
+        }
         print(verb == Verb::ShowProfiles ? profileListing(st) : interfaceListing(st), st);
         return exitWith(0);
     }
     case Verb::Connect: {
         pause(st.delayConnect);
-        const std::wstring wanted = requestedName(args);
+        const std::wstring wanted = requestedName(commandLine);
         bool found = false;
         {
             StateLock lock(dir);
             st = loadState(dir);
             for (const std::wstring& p : st.profiles) {
-                if (trimBlanks(p) == wanted) {
+                if (p == wanted) {
                     saveConnected(dir, p);
                     st.connected = p;
                     found = true;
