@@ -52,11 +52,15 @@ texts_readable() {
   # In the order a person needs them.
   local order
   order=$(grep -n -e 'Velnor を起動している場合は、終了' -e 'zip ファイルを先に展開' -e 'run-tests.cmd をダブルクリック' \
-    -e 'WindowsによってPCが保護されました' -e 'ウイルス対策ソフト' -e '5〜10 分ほど' -e 'report フォルダーを、そのまま' \
+    -e 'WindowsによってPCが保護されました' -e 'ウイルス対策ソフト' -e '5〜10 分ほど' -e 'report フォルダーを zip にまとめて' \
     <<<"$s" | cut -d: -f1 | head -7 | tr '\n' ' ')
   [ "$order" = "$(tr ' ' '\n' <<<"$order" | grep . | sort -n | tr '\n' ' ')" ] && [ "$(wc -w <<<"$order")" = 7 ] ||
     { echo "  README.txt: steps missing or out of order ($order)"; return 1; }
   grep -q 'English' <<<"$s" || return 1
+  # Whom to send the report to, and how to zip it with Windows' own menu.
+  grep -q 'あなたに渡した人に送って' <<<"$s" && grep -qF '「送る」→「圧縮 (zip 形式) フォルダー」' <<<"$s" &&
+    grep -qF 'send it to the person who gave you the kit' <<<"$s" ||
+    { echo "  README.txt: whom to send the report to, or how to zip it, is missing"; return 1; }
   # The Japanese checklist keeps the steps of docs/windows-checklist.md.
   [ "$(grep -c '^## [0-9]\.' docs/windows-checklist.md)" = "$(tr -d '\r' <"$kit/checklist.txt" | grep -c '^[0-9]\. ')" ] ||
     { echo "  checklist.txt and docs/windows-checklist.md differ in their steps"; return 1; }
@@ -66,7 +70,7 @@ texts_readable() {
     ! grep -q $'[^\r]$' "$kit/$cmd" || { echo "  $cmd: not CR LF"; return 1; }
   done
 }
-check "README.txt and checklist.txt open in Notepad (UTF-8 with a mark, CR LF) and say in Japanese, in order, what to do; the scripts speak Japanese in Shift_JIS" \
+check "README.txt and checklist.txt open in Notepad (UTF-8 with a mark, CR LF) and say in Japanese, in order, what to do, how to zip the report and to whom to send it; the scripts speak Japanese in Shift_JIS" \
   texts_readable
 
 # The kit's own prefix: the one `make run` uses must not see any of this.
@@ -219,11 +223,11 @@ only_probe_reached_the_prefix_netsh() {
   got=$(prefix_netsh_ran)
   [ "$got" = 'netsh wlan show profile 
 netsh wlan show interface 
-"C:\windows\system32\netsh.exe" wlan connect name= Qorvantiel
-"C:\windows\system32\netsh.exe" wlan connect name= Zembrodix Plunkavre Tisqueloth' ] ||
+"C:\windows\system32\netsh.exe" wlan connect name= Zembrodix Plunkavre
+"C:\windows\system32\netsh.exe" wlan connect name="Qorvantiel Tisqueloth"' ] ||
     { echo "  the prefix's netsh ran for:"; head <<<"$got"; return 1; }
 }
-check "the prefix's own netsh ran only for the probe: show profile, show interface and the connects of the two made-up names" \
+check "the prefix's own netsh ran only for the probe: show profile, show interface and the connects of the two made-up names, unquoted and quoted" \
   only_probe_reached_the_prefix_netsh
 # Every record of a journal names the kit's own simulator.
 only_the_kit_copy_ran() {
@@ -249,6 +253,7 @@ probe_reported() {
   grep -qxF 'Velnor would list 2 profile(s):' <<<"$s" && grep -qxF '  [ 自宅]' <<<"$s" &&
     grep -qxF '  [ Cafe & Bar]' <<<"$s" &&
     grep -qE '^Velnor would consider the machine connected, by the line: \[ *状態 *: 接続されました\]$' <<<"$s" &&
+    grep -q '^Location permission: it does not block netsh here' <<<"$s" &&
     grep -qF 'may contain the names of wireless networks' <<<"$s" &&
     grep -qF $'\x8e\xa9\x91\xee' "$report/probe/show-profile.txt" &&      # 自宅 in the ANSI code page
     grep -qF $'\x90\xda\x91\xb1\x82\xb3\x82\xea\x82\xdc\x82\xb5\x82\xbd' "$report/probe/show-interface.txt"  # 接続されました
@@ -265,15 +270,17 @@ check "the adapter's physical address and the BSSID are masked in the captures a
 connect_asked() {
   local s
   s=$(summary_text "$report")
-  grep -qxF 'Command line: ["C:\windows\system32\netsh.exe" wlan connect name= Qorvantiel]' <<<"$s" &&
-    grep -qxF 'Command line: ["C:\windows\system32\netsh.exe" wlan connect name= Zembrodix Plunkavre Tisqueloth]' <<<"$s" &&
+  grep -qxF 'Command line: ["C:\windows\system32\netsh.exe" wlan connect name= Zembrodix Plunkavre]' <<<"$s" &&
+    grep -qxF 'Command line: ["C:\windows\system32\netsh.exe" wlan connect name="Qorvantiel Tisqueloth"]' <<<"$s" &&
     [ "$(grep -cxF '  the profile listing holds none of its words' <<<"$s")" = 2 ] &&
-    grep -qxF '  | ネットワーク上に "Zembrodix Plunkavre Tisqueloth" に割り当てられたプロファイルがありません。' <<<"$s" &&
-    [ "$(grep -cxF '  the answer names the whole name' <<<"$s")" = 2 ] &&
-    iconv -f CP932 -t UTF-8 "$report/probe/connect-spaced.txt" | grep -qF '"Zembrodix Plunkavre Tisqueloth"' &&
+    grep -qxF '  | ネットワーク上に "" に割り当てられたプロファイルがありません。' <<<"$s" &&
+    grep -qxF '  netsh repeats back an empty name [""]' <<<"$s" &&
+    grep -qxF '  | ネットワーク上に "Qorvantiel Tisqueloth" に割り当てられたプロファイルがありません。' <<<"$s" &&
+    grep -qxF '  netsh repeats back the whole name [Qorvantiel Tisqueloth]' <<<"$s" &&
+    iconv -f CP932 -t UTF-8 "$report/probe/connect-quoted.txt" | grep -qF '"Qorvantiel Tisqueloth"' &&
     grep -qxF 'connected=自宅' <(tr -d '\r' <"$sim/state.ini")
 }
-check "the probe ran the connect of both made-up names as Velnor builds it and quotes netsh's answer; nothing was connected" \
+check "the probe asked netsh about both forms of the connect with made-up names, quotes its answers and says which name it repeated back; nothing was connected" \
   connect_asked
 
 facts_reported() {
@@ -351,13 +358,20 @@ check "a netsh whose service is stopped: the state unknown, its message quoted, 
   eval 'grep -q "^The connection state is unknown" <<<"$s" &&
     [ "$(grep -c "^  likely reason: the wireless service (WLAN AutoConfig, wlansvc) is not running$" <<<"$s")" = 2 ] &&
     grep -qxF "  | ワイヤレス自動構成サービス (wlansvc) が実行されていません。" <<<"$s"'
+s=$(probe_alone location 'location=off' 'profile=自宅')
+check "a netsh that needs location permission: the summary says so in plain words, quotes netsh's notice and what the adapter state decides" \
+  eval 'grep -q "^Location permission: it BLOCKS netsh here" <<<"$s" &&
+    grep -qxF "  | ネットワーク シェル コマンドは、WLAN 情報にアクセスするには位置情報のアクセス許可が必要です。[プライバシーとセキュリティ] 設定の [位置情報] ページで位置情報サービスをオンにしてください。" <<<"$s" &&
+    grep -qxF "  | ms-settings:privacy-location" <<<"$s" &&
+    grep -q "^Velnor then decides by the system.s adapter state: no wireless adapter is up" <<<"$s" &&
+    ! grep -q "^The connection state is unknown" <<<"$s"'
 probe_arguments=--unmasked
 s=$(probe_alone bearer 'profile=Office' 'profile=Our PLUNKAVRE Net' 'connected=Office')
 unset probe_arguments
 bearer_left_alone() {
   grep -qxF '  not asked: the profile listing holds plunkavre' <<<"$s" &&
     [ "$(prefix_netsh_ran | grep -c 'connect name=')" = 1 ] &&
-    prefix_netsh_ran | grep -qxF '"C:\windows\system32\netsh.exe" wlan connect name= Qorvantiel' &&
+    prefix_netsh_ran | grep -qxF '"C:\windows\system32\netsh.exe" wlan connect name="Qorvantiel Tisqueloth"' &&
     grep -qxF 'connected=Office' <(tr -d '\r' <"$sim/state.ini") &&
     grep -qaF ': 02:00:00:00:00:01' "$report/probe/show-interface.txt" && grep -qxF 'Hardware addresses are NOT masked (--unmasked).' <<<"$s"
 }

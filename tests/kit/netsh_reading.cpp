@@ -56,8 +56,8 @@ bool Blank(std::wstring_view line) { return line.find_first_not_of(L" \t") == st
 
 }  // namespace
 
-const std::wstring_view kMadeUpOneWordName = L" Qorvantiel";
-const std::wstring_view kMadeUpSpacedName = L" Zembrodix Plunkavre Tisqueloth";
+const std::wstring_view kMadeUpNameUnquoted = L" Zembrodix Plunkavre";
+const std::wstring_view kMadeUpNameQuoted = L" Qorvantiel Tisqueloth";
 
 std::wstring MaskHardwareAddresses(std::wstring text) { return Mask(std::move(text)); }
 std::string MaskHardwareAddresses(std::string bytes) { return Mask(std::move(bytes)); }
@@ -115,6 +115,34 @@ std::vector<std::wstring> WordsFoundInListing(std::wstring_view name, const std:
                 break;
             }
     return found;
+}
+
+std::wstring NameRepeatedBack(std::wstring_view name, const std::vector<std::wstring>& answer) {
+    const std::wstring_view whole = name.substr(std::min(name.find_first_not_of(L' '), name.size()));
+    const size_t gap = whole.find(L' ');
+    const std::wstring_view first = whole.substr(0, gap);
+    const std::wstring_view second = gap == std::wstring_view::npos ? std::wstring_view() : whole.substr(gap + 1);
+    const std::pair<std::wstring_view, std::wstring> readings[] = {
+        {whole, L"the whole name [" + std::wstring(whole) + L"]"},
+        {first, L"only the first word [" + std::wstring(first) + L"]"},
+        {second, L"only the second word [" + std::wstring(second) + L"]"},
+    };
+    // Between quotes netsh says exactly what it looked for; an interface's
+    // name may stand between quotes in the same answer, so look at them all.
+    for (const auto& line : answer)
+        for (size_t open = line.find(L'"'); open != std::wstring::npos;) {
+            const size_t close = line.find(L'"', open + 1);
+            if (close == std::wstring::npos) break;
+            const std::wstring_view quoted = std::wstring_view(line).substr(open + 1, close - open - 1);
+            if (quoted.empty()) return L"an empty name [\"\"]";
+            for (const auto& [part, words] : readings)
+                if (!part.empty() && quoted == part) return words;
+            open = line.find(L'"', close + 1);
+        }
+    for (const auto& [part, words] : readings)
+        for (const auto& line : answer)
+            if (!part.empty() && Holds(line, part)) return words;
+    return L"neither the name nor one of its words";
 }
 
 }  // namespace velnor::kit

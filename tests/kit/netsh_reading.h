@@ -1,6 +1,8 @@
 // What the test kit's probe makes of the machine's own netsh: portable, so
 // that the core tests can show each reading with made-up listings.
 #pragma once
+// The location notice is recognised by the program's own rule
+// (ListingNeedsLocationPermission in main/wlan.h).
 
 #include <string>
 #include <string_view>
@@ -37,11 +39,18 @@ std::wstring LikelyReason(const std::vector<std::wstring>& lines);
 // The first `count` lines that are not blank, as netsh printed them.
 std::vector<std::wstring> FirstLines(const std::vector<std::wstring>& lines, size_t count);
 
-// Names for asking netsh how it reads "connect name=": every word is made up,
-// so that no real profile can bear one, and each name begins with the space
-// that parsing leaves in front of every name.
-extern const std::wstring_view kMadeUpOneWordName;
-extern const std::wstring_view kMadeUpSpacedName;
+// Names for asking netsh how it reads "connect name=": two words each, every
+// word made up so that no real profile can bear one, and each name beginning
+// with the space that parsing leaves in front of every name. One is sent
+// unquoted after "name=", the other as the program sends names, quoted.
+extern const std::wstring_view kMadeUpNameUnquoted;
+extern const std::wstring_view kMadeUpNameQuoted;
+
+// In plain words, which name netsh repeated back in its answer to a connect
+// for `name` (as parsed, its leading space included): the whole name, only
+// its first or second word, an empty name, or none of these. A name between
+// double quotes in the answer counts first.
+std::wstring NameRepeatedBack(std::wstring_view name, const std::vector<std::wstring>& answer);
 
 // The words of the name that a line of the profile listing holds, compared
 // without regard to case; empty when no line holds any of them.

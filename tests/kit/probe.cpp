@@ -12,6 +12,7 @@
 #include "orvo/exec_and_wait.h"
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/network_adapters.h"
 #include "platform/win32_text.h"
 
 namespace velnor::kit {
@@ -96,13 +97,13 @@ struct Probe {
         return true;
     }
 
-    // Runs the connect command exactly as the program builds and starts it
-    // (netsh from the system folder, the program's parameter text, the system
-    // folder as working directory), with its answer captured.
-    void AskConnect(const std::wstring& name, const wchar_t* file) const {
+    // Runs a connect command as the program starts it (netsh from the system
+    // folder, the system folder as working directory), with these parameters
+    // and its answer captured.
+    void AskConnect(const std::wstring& name, const std::wstring& parameters, const wchar_t* file) const {
         const std::wstring system = SystemFolder();
         const std::wstring exe = system + L"\\" + ConnectCommand(name).file;
-        std::wstring commandLine = L"\"" + exe + L"\" " + ConnectCommand(name).parameters;
+        std::wstring commandLine = L"\"" + exe + L"\" " + parameters;
         out->push_back(L"Command line: [" + commandLine + L"]");
         const std::wstring capture = folder + L"\\" + file;
         SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
@@ -149,29 +150,31 @@ struct Probe {
         for (const auto& l : buffer.Lines()) out->push_back(L"  | " + Shown(l));
         // The answer names the profile netsh looked for: which part of the
         // rest of the line that was tells how it reads "name=".
-        const std::wstring whole = name.substr(name.find_first_not_of(L' '));
-        const std::wstring firstWord = whole.substr(0, whole.find(L' '));
-        bool holdsWhole = false, holdsFirst = false;
-        for (const auto& l : buffer.Lines()) {
-            holdsWhole = holdsWhole || l.find(whole) != std::wstring::npos;
-            holdsFirst = holdsFirst || l.find(firstWord) != std::wstring::npos;
-        }
-        out->push_back(std::wstring(L"  the answer names ") +
-                       (holdsWhole ? L"the whole name" : holdsFirst ? L"only the first word" : L"neither the name nor its first word"));
+        out->push_back(L"  netsh repeats back " + NameRepeatedBack(name, buffer.Lines()));
     }
 
     void AskHowConnectReadsTheName(bool listingRead, const std::vector<std::wstring>& profileLines) const {
         out->push_back(L"");
         out->push_back(L"== How this netsh reads \"wlan connect name=\" (made-up names; nothing can connect)");
-        const std::pair<std::wstring_view, const wchar_t*> questions[] = {{kMadeUpOneWordName, L"connect-one-word.txt"},
-                                                                          {kMadeUpSpacedName, L"connect-spaced.txt"}};
-        for (const auto& [name, file] : questions) {
-            out->push_back(L"Name: [" + std::wstring(name) + L"]");
+        const struct {
+            std::wstring_view name;
+            const wchar_t* form;
+            std::wstring parameters;
+            const wchar_t* file;
+        } questions[] = {
+            {kMadeUpNameUnquoted, L"unquoted: name= directly followed by the name as listed, its leading space included",
+             L"wlan connect name=" + std::wstring(kMadeUpNameUnquoted), L"connect-unquoted.txt"},
+            {kMadeUpNameQuoted, L"quoted, as Velnor sends it: name=\"<the profile's own name>\"",
+             ConnectCommand(std::wstring(kMadeUpNameQuoted)).parameters, L"connect-quoted.txt"},
+        };
+        for (const auto& q : questions) {
+            out->push_back(L"Form " + std::wstring(q.form));
+            out->push_back(L"Name: [" + std::wstring(q.name) + L"]");
             if (!listingRead) {
                 out->push_back(L"  not asked: without the profile listing no one can tell that no profile bears it");
                 continue;
             }
-            const auto found = WordsFoundInListing(name, profileLines);
+            const auto found = WordsFoundInListing(q.name, profileLines);
             if (!found.empty()) {
                 std::wstring words;
                 for (const auto& w : found) words += (words.empty() ? L"" : L", ") + w;
@@ -179,8 +182,28 @@ struct Probe {
                 continue;
             }
             out->push_back(L"  the profile listing holds none of its words");
-            AskConnect(std::wstring(name), file);
+            AskConnect(std::wstring(q.name), q.parameters, q.file);
         }
+    }
+
+    // Whether netsh refuses the interface listing for want of location
+    // permission, and if so what Velnor decides instead; true when it does.
+    bool ReportLocation(const std::vector<std::wstring>& lines) const {
+        if (!ListingNeedsLocationPermission(lines)) {
+            out->push_back(L"Location permission: it does not block netsh here (the interface listing is not the "
+                           L"notice that names " + std::wstring(kLocationSettingsPage) + L")");
+            return false;
+        }
+        out->push_back(L"Location permission: it BLOCKS netsh here. Instead of the interface listing netsh prints "
+                       L"only a notice that it needs location permission (Windows 11 24H2 and later, with location "
+                       L"access off for desktop apps). netsh's notice:");
+        for (const auto& l : FirstLines(lines, 12)) out->push_back(L"  | " + Shown(l));
+        const bool up = WirelessAdapterUp();
+        out->push_back(std::wstring(L"Velnor then decides by the system's adapter state: ") +
+                       (up ? L"a wireless adapter is up, so Velnor would consider the machine connected"
+                           : L"no wireless adapter is up, so Velnor would consider the machine disconnected and run "
+                             L"the connect command"));
+        return true;
     }
 };
 
@@ -203,7 +226,8 @@ std::vector<std::wstring> ProbeRealNetsh(const std::wstring& folder, bool mask) 
         for (const auto& n : names) out.push_back(L"  [" + n + L"]");
         if (names.empty()) probe.Explain(profileLines);
     }
-    if (probe.Listing(wlan, kInterfaceListingPrefix, L"show-interface.txt", buffer)) {
+    if (probe.Listing(wlan, kInterfaceListingPrefix, L"show-interface.txt", buffer) &&
+        !probe.ReportLocation(buffer.Lines())) {
         const InterfaceReading reading = ReadInterfaceListing(buffer.Lines());
         switch (reading.state) {
         case ListingState::Connected:

@@ -2,6 +2,8 @@
 // person sends the report, and when it calls the state unknown.
 #include "kit/netsh_reading.h"
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 namespace velnor::kit {
@@ -72,14 +74,33 @@ TEST(KitInterfaceListing, NamesTheLikelyReasonWhenNothingCanBeRead) {
 TEST(KitMadeUpNames, AreAskedOnlyWhenNoLineOfTheListingHoldsAnyOfTheirWords) {
     const std::vector<std::wstring> listing{L"    すべてのユーザー プロファイル     : 自宅",
                                             L"    すべてのユーザー プロファイル     : my PLUNKAVRE net"};
-    EXPECT_TRUE(WordsFoundInListing(kMadeUpOneWordName, listing).empty());
-    EXPECT_EQ(WordsFoundInListing(kMadeUpSpacedName, listing), std::vector<std::wstring>{L"plunkavre"});
-    EXPECT_EQ(WordsFoundInListing(kMadeUpOneWordName, {L"xQORVANTIELx"}), std::vector<std::wstring>{L"qorvantiel"});
-    // Both names begin with the space that parsing leaves, and the second
-    // holds more than one word.
-    EXPECT_EQ(kMadeUpOneWordName.front(), L' ');
-    EXPECT_EQ(kMadeUpSpacedName.front(), L' ');
-    EXPECT_NE(kMadeUpSpacedName.find(L' ', 1), std::wstring_view::npos);
+    EXPECT_TRUE(WordsFoundInListing(kMadeUpNameQuoted, listing).empty());
+    EXPECT_EQ(WordsFoundInListing(kMadeUpNameUnquoted, listing), std::vector<std::wstring>{L"plunkavre"});
+    EXPECT_EQ(WordsFoundInListing(kMadeUpNameQuoted, {L"xQORVANTIELx"}), std::vector<std::wstring>{L"qorvantiel"});
+    // Both begin with the space that parsing leaves and hold two words.
+    for (const auto name : {kMadeUpNameUnquoted, kMadeUpNameQuoted}) {
+        EXPECT_EQ(name.front(), L' ');
+        EXPECT_EQ(std::count(name.begin(), name.end(), L' '), 2);
+    }
+}
+
+TEST(KitMadeUpNames, TheAnswerTellsWhichNameNetshLookedFor) {
+    const std::wstring_view name = L" Zembrodix Plunkavre";
+    const struct {
+        std::vector<std::wstring> answer;
+        std::wstring said;
+    } cases[] = {
+        {{L"ネットワーク上に \"Zembrodix Plunkavre\" に割り当てられたプロファイルがありません。"}, L"the whole name"},
+        {{L"There is no profile \"Zembrodix\" assigned to the specified interface."}, L"only the first word"},
+        {{L"インターフェイス \"Wi-Fi\" にプロファイル \"Plunkavre\" はありません。"}, L"only the second word"},
+        {{L"", L"There is no profile \"\" assigned to the specified interface."}, L"an empty name"},
+        {{L"Zembrodix Plunkavre: not found"}, L"the whole name"},  // unquoted, the name still counts
+        {{L"パラメーターが正しくありません。"}, L"neither"},
+        {{}, L"neither"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(NameRepeatedBack(name, c.answer).rfind(c.said, 0), 0u) << NameRepeatedBack(name, c.answer);
+    EXPECT_EQ(NameRepeatedBack(name, cases[0].answer), L"the whole name [Zembrodix Plunkavre]");
 }
 
 }  // namespace
