@@ -101,6 +101,17 @@ TEST(XmlDocument, WhatXmlForbidsIsRefusedWithThePlaceOfTheFault) {
     for (const xmltest::MalformedCase& c : xmltest::kMalformed) EXPECT_EQ(LoadError(c.bytes), c.message) << c.bytes;
 }
 
+// Comments hold whatever text they like, a document type declaration's
+// included; the first "-->" behind the opening "<!--" ends them.
+TEST(XmlDocument, CommentsThatLookLikeDeclarationsLoad) {
+    for (const char* bytes :
+         {"<!--><!DOCTYPE--><r/>", "<!---><!DOCTYPE r>-->\n<r/>", "<?xml version=\"1.0\"?><!-- <!DOCTYPE r> --><r/>"}) {
+        XmlDocument doc;
+        EXPECT_NO_THROW(doc.LoadFromBytes(bytes)) << bytes;
+        EXPECT_EQ(doc.DocumentElement().NodeName(), L"r") << bytes;
+    }
+}
+
 TEST(XmlDocument, UnsupportedDeclaredEncodingsAreRefusedRatherThanDamaged) {
     const std::wstring message = LoadError("<?xml version=\"1.0\" encoding=\"x-unknown\"?>\n<r/>");
     EXPECT_EQ(message, L"文字エンコード \"x-unknown\" には対応していません\r\n行: 1\r\n<?xml version=\"1.0\" encoding=\"x-unknown\"");
@@ -174,6 +185,8 @@ TEST_F(XmlHostileFile, DocumentTypeDeclarationsAreRefusedAndTheFileLeftAsItIs) {
         // Rubbish in the internal subset that the engine would skip unread.
         {"<!DOCTYPE root [ <<>> & ]><root/>", L"\r\n行: 1\r\n<!DOCTYPE root [ <<>> & ]><root/>"},
         {"\xFF\xFE" + WideToUtf16Le(L"<!DOCTYPE root><root/>"), L"\r\n行: 1\r\n<!DOCTYPE root><root/>"},
+        // Behind a comment whose first dashes are those of its own opening.
+        {"<!-->-->\n<!DOCTYPE root><root/>", L"\r\n行: 2\r\n<!DOCTYPE root><root/>"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(RefusalOf(c.bytes), std::wstring(L"文書型宣言 (DOCTYPE) は使用できません") + c.tail) << c.bytes;
