@@ -358,6 +358,9 @@ TEST_F(XmlHostileFile, DeclarationsThatTheBytesContradictAreRefused) {
     auto utf16be = [](const wchar_t* label) {
         return "\xFE\xFF" + WideToUtf16Be(L"<?xml version=\"1.0\" encoding=\"" + std::wstring(label) + L"\"?><r>自宅</r>");
     };
+    auto utf8 = [](const wchar_t* label) {
+        return "\xEF\xBB\xBF" + WideToUtf8(L"<?xml version=\"1.0\" encoding=\"" + std::wstring(label) + L"\"?><r>自宅</r>");
+    };
     struct Case {
         std::string bytes;
         const wchar_t* label;
@@ -369,6 +372,12 @@ TEST_F(XmlHostileFile, DeclarationsThatTheBytesContradictAreRefused) {
         {utf16be(L"ISO-8859-1"), L"ISO-8859-1"},
         {"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n<r/>", L"UTF-16"},
         {"\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-16\"?><r/>", L"utf-16"},
+        // A UTF-8 mark before a code page's name: read as UTF-8, the next
+        // write would turn the file into that code page.
+        {"\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><r>caf\xC3\xA9</r>", L"ISO-8859-1"},
+        {utf8(L"Shift_JIS"), L"Shift_JIS"},
+        {utf8(L"windows-1252"), L"windows-1252"},
+        {"\xEF\xBB\xBF<?xml version='1.0' encoding='US-ASCII'?><r>plain</r>", L"US-ASCII"},
     };
     for (const Case& c : refused) {
         const std::wstring message = RefusalOf(c.bytes);
@@ -377,7 +386,7 @@ TEST_F(XmlHostileFile, DeclarationsThatTheBytesContradictAreRefused) {
         EXPECT_EQ(Tail(message).substr(0, 8), L"\r\n行: 1\r\n");
     }
     for (const std::string& accepted : {utf16le(L"utf-8"), utf16le(L"UTF-16"), utf16le(L"utf-16le"), utf16be(L"unicode"),
-                                        utf16be(L"UTF-16BE")}) {
+                                        utf16be(L"UTF-16BE"), utf8(L"UTF-8"), utf8(L"utf8")}) {
         xmltest::WriteRaw(path_, accepted);
         TXMLIniFile ini(path_);
         EXPECT_EQ(ini.RootNode().FirstChild().NodeValue(), L"自宅");
