@@ -78,8 +78,6 @@ std::optional<long> Magnitude(const DecimalText& d) {
 
 }  // namespace
 
-std::wstring IntegerToText(std::int64_t value) { return std::to_wstring(value); }
-
 std::optional<std::int64_t> ParseIntegerText(std::wstring_view s, int bits) {
     size_t i = 0;
     while (i < s.size() && s[i] == L' ') ++i;
@@ -177,7 +175,7 @@ std::wstring FloatToText(double value, const FormatSettings& settings) {
     } else {
         out += all.substr(0, 1);
         if (count > 1) out += settings.decimalSeparator + all.substr(1);
-        out += L"E" + std::to_wstring(before - 1);
+        out += L"E" + IntegerToText(before - 1);
     }
     return out;
 }
@@ -223,9 +221,9 @@ double TextToFloat(std::wstring_view text, const FormatSettings& settings) {
 std::wstring CurrencyToText(Currency value, const FormatSettings& settings) {
     const std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
     std::wstring out = value < 0 ? L"-" : L"";
-    out += std::to_wstring(magnitude / 10000);
+    out += IntegerToText(magnitude / 10000);
     if (const std::uint64_t fraction = magnitude % 10000) {
-        std::wstring f = std::to_wstring(fraction);
+        std::wstring f = IntegerToText(fraction);
         f.insert(0, 4 - f.size(), L'0');
         f.erase(f.find_last_not_of(L'0') + 1);
         out += settings.decimalSeparator + f;
