@@ -58,10 +58,10 @@ exe_size_as_stated() {
   size=$(stat -c %s "$dist/stage/velnor.exe")
   stated=$(sed -n 's/.*C++20 on the plain Win32 API, about \([0-9]*\) KB.*/\1/p' README.md)
   echo "  velnor.exe: $size bytes; the README says about ${stated:-?} KB"
-  [ "$size" -le 700000 ] && [ -n "$stated" ] && [ $((size / 1024 - stated)) -le 10 ] &&
+  [ "$size" -le 400000 ] && [ -n "$stated" ] && [ $((size / 1024 - stated)) -le 10 ] &&
     [ $((stated - size / 1024)) -le 10 ]
 }
-check "the shipped velnor.exe is at most 700,000 bytes, and the README gives its size" exe_size_as_stated
+check "the shipped velnor.exe is at most 400,000 bytes, and the README gives its size" exe_size_as_stated
 # The test builds can be pointed at another system folder through the
 # environment; the shipped program must carry no trace of that switch: not its
 # name (in either string form) and no import that reads the environment. The
