@@ -60,11 +60,14 @@ void Fail(const char* what, const std::string& detail) {
 }
 
 // Well-formed documents the store refuses on purpose: a document type
-// declaration, and an encoding it could not write back faithfully.
+// declaration, an encoding it could not write back faithfully, and a
+// declaration that names another encoding than the bytes are in (libxml2
+// reads a UTF-8 mark before a code page's name as UTF-8).
 bool RefusedOnPurpose(const velnor::EXMLError& e) {
     const std::wstring reason = e.Message().substr(0, e.Message().find(L"\r\n"));
     return reason == L"文書型宣言 (DOCTYPE) は使用できません" ||
-           (reason.starts_with(L"文字エンコード \"") && reason.ends_with(L"\" には対応していません"));
+           (reason.starts_with(L"文字エンコード \"") && reason.ends_with(L"\" には対応していません")) ||
+           reason.starts_with(L"宣言された文字エンコード \"");
 }
 
 }  // namespace

@@ -135,6 +135,7 @@ Section "Velnor" SecMain
   File "${STAGEDIR}/velnor.exe"
   File "${STAGEDIR}/使い方.txt"
   File "${STAGEDIR}/LICENSE"
+  File "${STAGEDIR}/THIRD-PARTY-NOTICES.txt"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
   CreateShortcut "${MAIN_LINK}" "$INSTDIR\velnor.exe" "" "$INSTDIR\velnor.exe" 0 \
@@ -207,6 +208,7 @@ Section "Uninstall"
   Delete "$INSTDIR\velnor.exe"
   Delete "$INSTDIR\使い方.txt"
   Delete "$INSTDIR\LICENSE"
+  Delete "$INSTDIR\THIRD-PARTY-NOTICES.txt"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
 

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Builds what a Windows user downloads, in build/dist/:
-#   velnor-<version>-win64.zip   velnor.exe, 使い方.txt, LICENSE
+#   velnor-<version>-win64.zip   velnor.exe, 使い方.txt, LICENSE,
+#                                THIRD-PARTY-NOTICES.txt
 #   velnor-<version>-setup.exe   the per-user installer (installer/velnor.nsi)
 #   velnor-<version>-wintest.zip the test kit for a real Windows machine:
 #                                run-tests.cmd, the test executables, test
 #                                builds of the program, the simulated netsh,
 #                                try-velnor.cmd with sample profiles, and the
-#                                Japanese README.txt and checklist.txt
+#                                Japanese README.txt and checklist.txt, and
+#                                THIRD-PARTY-NOTICES.txt
 # The version is the one of project() in CMakeLists.txt.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -18,6 +20,9 @@ kit_targets="kit_runner unit_tests win_tests e2e_tests velnor_kit velnor_notheme
 # shellcheck disable=SC2086
 bash scripts/build.sh windows --target velnor $kit_targets
 
+# No release without the licence of every library the executable holds.
+bash scripts/check-notices.sh build/windows/src/velnor.map THIRD-PARTY-NOTICES.txt
+
 version=$(sed -n 's/^project(Velnor VERSION \([0-9][0-9]*\.[0-9][0-9]*\.[0-9][0-9]*\).*/\1/p' CMakeLists.txt)
 [ -n "$version" ] || { echo "dist: no 'project(Velnor VERSION x.y.z' line in CMakeLists.txt" >&2; exit 1; }
 
@@ -27,7 +32,7 @@ stage=$dist/stage
 rm -rf "$dist"
 mkdir -p "$stage"
 cp "$exe" "$stage/velnor.exe"
-cp docs/使い方.txt LICENSE "$stage/"
+cp docs/使い方.txt LICENSE THIRD-PARTY-NOTICES.txt "$stage/"
 
 # Same bytes for the same inputs, as far as zip allows: fixed order, no extra
 # fields, one timestamp (the last commit's, or the executable's outside git).
@@ -35,7 +40,7 @@ stamp=$(git log -1 --format=%ct 2>/dev/null || stat -c %Y "$exe")
 chmod 644 "$stage"/*
 touch -d "@$stamp" "$stage"/*
 zipfile=$dist/velnor-$version-win64.zip
-(cd "$stage" && printf '%s\n' velnor.exe 使い方.txt LICENSE | LC_ALL=C sort | LC_ALL=C.UTF-8 TZ=UTC zip -X -9 -q -@ "$zipfile")
+(cd "$stage" && printf '%s\n' velnor.exe 使い方.txt LICENSE THIRD-PARTY-NOTICES.txt | LC_ALL=C sort | LC_ALL=C.UTF-8 TZ=UTC zip -X -9 -q -@ "$zipfile")
 
 setup=$dist/velnor-$version-setup.exe
 makensis -V2 -INPUTCHARSET UTF8 "-DVERSION=$version" "-DSTAGEDIR=$stage" "-DOUTFILE=$setup" \
@@ -46,7 +51,8 @@ makensis -V2 -INPUTCHARSET UTF8 "-DVERSION=$version" "-DSTAGEDIR=$stage" "-DOUTF
 kit=$dist/kit-stage
 mkdir -p "$kit/bin/system" "$kit/sample"
 b=build/windows
-cp tests/kit/run-tests.cmd tests/kit/try-velnor.cmd tests/kit/README.txt tests/kit/checklist.txt "$kit/"
+cp tests/kit/run-tests.cmd tests/kit/try-velnor.cmd tests/kit/README.txt tests/kit/checklist.txt \
+  THIRD-PARTY-NOTICES.txt "$kit/"
 cp tests/kit/sample-state.ini "$kit/sample/state.ini"
 cp "$b/tests/kit-runner.exe" "$b/tests/unit_tests.exe" "$b/tests/win_tests.exe" "$b/tests/e2e_tests.exe" \
   "$b/src/velnor_notheme.exe" "$b/src/velnor_faults.exe" "$kit/bin/"

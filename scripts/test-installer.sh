@@ -22,12 +22,24 @@ setup=$dist/velnor-$version-setup.exe
 zipfile=$dist/velnor-$version-win64.zip
 
 # --- the portable zip -------------------------------------------------------
-zip_holds_three() {
-  [ "$(unzip -Z1 "$zipfile" | LC_ALL=C sort | tr '\n' ' ')" = "LICENSE velnor.exe 使い方.txt " ] &&
+zip_holds_four() {
+  [ "$(unzip -Z1 "$zipfile" | LC_ALL=C sort | tr '\n' ' ')" = "LICENSE THIRD-PARTY-NOTICES.txt velnor.exe 使い方.txt " ] &&
     unzip -p "$zipfile" velnor.exe | cmp -s - "$dist/stage/velnor.exe" &&
-    unzip -p "$zipfile" LICENSE | cmp -s - LICENSE
+    unzip -p "$zipfile" LICENSE | cmp -s - LICENSE &&
+    unzip -p "$zipfile" THIRD-PARTY-NOTICES.txt | cmp -s - THIRD-PARTY-NOTICES.txt
 }
-check "zip velnor-$version-win64.zip holds velnor.exe, 使い方.txt and LICENSE" zip_holds_three
+check "zip velnor-$version-win64.zip holds velnor.exe, 使い方.txt, LICENSE and THIRD-PARTY-NOTICES.txt" zip_holds_four
+# Every library in the link map has its licence in the notices, and the check
+# notices a library without one (pugixml's part taken out), or it proves nothing.
+check "every library linked into velnor.exe has its part in THIRD-PARTY-NOTICES.txt" \
+  bash scripts/check-notices.sh build/windows/src/velnor.map THIRD-PARTY-NOTICES.txt
+notices_check_catches_a_gap() {
+  local gap=$work/notices-without-pugixml.txt
+  sed 's/^Linked from: libpugixml\.a$/Linked from:/' THIRD-PARTY-NOTICES.txt >"$gap"
+  ! cmp -s "$gap" THIRD-PARTY-NOTICES.txt &&
+    ! bash scripts/check-notices.sh build/windows/src/velnor.map "$gap" >"$work/notices-gap.log"
+}
+check "the notices check fails when a linked library (pugixml) has no part" notices_check_catches_a_gap
 # Stripped (no symbol table: BFD flag HAS_SYMS 0x10 clear) and static (no
 # MinGW runtime DLL among its imports).
 exe_stripped_static() {
@@ -46,10 +58,10 @@ exe_size_as_stated() {
   size=$(stat -c %s "$dist/stage/velnor.exe")
   stated=$(sed -n 's/.*C++20 on the plain Win32 API, about \([0-9]*\) KB.*/\1/p' README.md)
   echo "  velnor.exe: $size bytes; the README says about ${stated:-?} KB"
-  [ "$size" -le 700000 ] && [ -n "$stated" ] && [ $((size / 1024 - stated)) -le 10 ] &&
+  [ "$size" -le 400000 ] && [ -n "$stated" ] && [ $((size / 1024 - stated)) -le 10 ] &&
     [ $((stated - size / 1024)) -le 10 ]
 }
-check "the shipped velnor.exe is at most 700,000 bytes, and the README gives its size" exe_size_as_stated
+check "the shipped velnor.exe is at most 400,000 bytes, and the README gives its size" exe_size_as_stated
 # The test builds can be pointed at another system folder through the
 # environment; the shipped program must carry no trace of that switch: not its
 # name (in either string form) and no import that reads the environment. The
@@ -168,11 +180,11 @@ link_is() {
 installed_files_present() {
   cmp -s "$inst/velnor.exe" "$dist/stage/velnor.exe" &&
     cmp -s "$inst/使い方.txt" docs/使い方.txt && cmp -s "$inst/LICENSE" LICENSE &&
-    [ -f "$inst/uninstall.exe" ]
+    cmp -s "$inst/THIRD-PARTY-NOTICES.txt" THIRD-PARTY-NOTICES.txt && [ -f "$inst/uninstall.exe" ]
 }
 installed_files_gone() {
   [ ! -e "$inst/velnor.exe" ] && [ ! -e "$inst/使い方.txt" ] && [ ! -e "$inst/LICENSE" ] &&
-    [ ! -e "$inst/uninstall.exe" ]
+    [ ! -e "$inst/THIRD-PARTY-NOTICES.txt" ] && [ ! -e "$inst/uninstall.exe" ]
 }
 
 # The values of the uninstall entry, from "reg export" (a UTF-16 file).
@@ -193,7 +205,7 @@ uninstall_entry_right() {
 # --- round 1: install, run, uninstall keeping the data ----------------------
 wine "$setup" /S </dev/null >"$work/setup1.log" 2>&1
 check "silent install (setup.exe /S) exits with 0" [ $? = 0 ]
-check "velnor.exe, 使い方.txt, LICENSE and uninstall.exe are in the local programs folder" installed_files_present
+check "velnor.exe, 使い方.txt, LICENSE, THIRD-PARTY-NOTICES.txt and uninstall.exe are in the local programs folder" installed_files_present
 check "Start menu: Velnor.lnk starts velnor.exe without arguments" link_is "$main_lnk" "$inst_win\\velnor.exe" ""
 check "Start menu: Velnor (接続).lnk starts velnor.exe /s" link_is "$connect_lnk" "$inst_win\\velnor.exe" "/s"
 check "a default install puts nothing into the Startup folder" [ ! -e "$startup_lnk" ]

@@ -22,11 +22,12 @@ checks_build_release "$work/dist.log"
 kitzip=$top/build/dist/velnor-$version-wintest.zip
 
 zip_holds_the_kit() {
-  [ "$(unzip -Z1 "$kitzip" | LC_ALL=C sort | tr '\n' ' ')" = "README.txt bin/e2e_tests.exe bin/kit-runner.exe \
-bin/system/netsh.exe bin/unit_tests.exe bin/velnor.exe bin/velnor_faults.exe bin/velnor_notheme.exe \
-bin/win_tests.exe checklist.txt run-tests.cmd sample/state.ini try-velnor.cmd " ]
+  [ "$(unzip -Z1 "$kitzip" | LC_ALL=C sort | tr '\n' ' ')" = "README.txt THIRD-PARTY-NOTICES.txt bin/e2e_tests.exe \
+bin/kit-runner.exe bin/system/netsh.exe bin/unit_tests.exe bin/velnor.exe bin/velnor_faults.exe \
+bin/velnor_notheme.exe bin/win_tests.exe checklist.txt run-tests.cmd sample/state.ini try-velnor.cmd " ] &&
+    unzip -p "$kitzip" THIRD-PARTY-NOTICES.txt | cmp -s - THIRD-PARTY-NOTICES.txt
 }
-check "velnor-$version-wintest.zip holds the two scripts, README.txt, checklist.txt, the runner, three layers, three test builds, the simulator and its sample" \
+check "velnor-$version-wintest.zip holds the two scripts, README.txt, checklist.txt, THIRD-PARTY-NOTICES.txt, the runner, three layers, three test builds, the simulator and its sample" \
   zip_holds_the_kit
 
 # A fresh folder for every run, with a space and Japanese in its path.

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "platform/utf.h"
+
 namespace velnor {
 namespace {
 
@@ -42,7 +44,7 @@ const double kMinOle = static_cast<double>(DaysFromCivil(kMinOleYear, 1, 1) - kO
 const double kMaxOleEnd = static_cast<double>(DaysFromCivil(kMaxOleYear, 12, 31) - kOleEpoch + 1);
 
 std::wstring Padded(int value, int width) {
-    std::wstring s = std::to_wstring(value);
+    std::wstring s = IntegerToText(value);
     if (static_cast<int>(s.size()) < width) s.insert(0, static_cast<size_t>(width) - s.size(), L'0');
     return s;
 }
@@ -366,27 +368,27 @@ std::wstring FormatDatePicture(std::wstring_view picture, const DateTimeParts& p
         const std::wstring& designator = p.hour < 12 ? s.timeAMString : s.timePMString;
         switch (c) {
             case L'd':
-                out += n == 1 ? std::to_wstring(p.day)
+                out += n == 1 ? IntegerToText(p.day)
                      : n == 2 ? Padded(p.day, 2)
                      : n == 3 ? s.shortDayNames[static_cast<size_t>(p.dayOfWeek)]
                               : s.longDayNames[static_cast<size_t>(p.dayOfWeek)];
                 break;
             case L'M':
-                out += n == 1 ? std::to_wstring(p.month)
+                out += n == 1 ? IntegerToText(p.month)
                      : n == 2 ? Padded(p.month, 2)
                      : n == 3 ? s.shortMonthNames[static_cast<size_t>(p.month - 1)]
                               : s.longMonthNames[static_cast<size_t>(p.month - 1)];
                 break;
             case L'y':
-                out += n == 1 ? std::to_wstring(p.year % 100) : n == 2 ? Padded(p.year % 100, 2) : Padded(p.year, 4);
+                out += n == 1 ? IntegerToText(p.year % 100) : n == 2 ? Padded(p.year % 100, 2) : Padded(p.year, 4);
                 break;
             case L'g':
                 break;  // era names apply to other calendars only
-            case L'h': out += n == 1 ? std::to_wstring(hour12) : Padded(hour12, 2); break;
-            case L'H': out += n == 1 ? std::to_wstring(p.hour) : Padded(p.hour, 2); break;
-            case L'm': out += n == 1 ? std::to_wstring(p.minute) : Padded(p.minute, 2); break;
-            case L's': out += n == 1 ? std::to_wstring(p.second) : Padded(p.second, 2); break;
-            case L'z': out += n == 1 ? std::to_wstring(p.millisecond) : Padded(p.millisecond, 3); break;
+            case L'h': out += n == 1 ? IntegerToText(hour12) : Padded(hour12, 2); break;
+            case L'H': out += n == 1 ? IntegerToText(p.hour) : Padded(p.hour, 2); break;
+            case L'm': out += n == 1 ? IntegerToText(p.minute) : Padded(p.minute, 2); break;
+            case L's': out += n == 1 ? IntegerToText(p.second) : Padded(p.second, 2); break;
+            case L'z': out += n == 1 ? IntegerToText(p.millisecond) : Padded(p.millisecond, 3); break;
             case L't': out += n == 1 ? designator.substr(0, 1) : designator; break;
             case L'/': for (int k = 0; k < n; ++k) out += s.dateSeparator; break;
             case L':': for (int k = 0; k < n; ++k) out += s.timeSeparator; break;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/locale_settings.h"
+#include "platform/utf.h"
 
 namespace velnor {
 namespace {
@@ -23,7 +24,7 @@ FormatSettings Japanese() {
     s.timeAMString = L"午前";
     s.timePMString = L"午後";
     for (int m = 0; m < 12; ++m) {
-        s.shortMonthNames[m] = std::to_wstring(m + 1) + L"月";
+        s.shortMonthNames[m] = IntegerToText(m + 1) + L"月";
         s.longMonthNames[m] = s.shortMonthNames[m];
     }
     s.shortDayNames = {L"日", L"月", L"火", L"水", L"木", L"金", L"土"};

@@ -119,6 +119,20 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
+std::wstring IntegerToText(std::int64_t value) {
+    // The magnitude as unsigned, so that the smallest value has one too.
+    std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+    wchar_t digits[20];
+    size_t n = 0;
+    do {
+        digits[n++] = static_cast<wchar_t>(L'0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    std::wstring out = value < 0 ? L"-" : L"";
+    while (n > 0) out += digits[--n];
+    return out;
+}
+
 bool EqualsIgnoringAsciiCase(std::wstring_view a, std::wstring_view b) {
     auto fold = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; };
     if (a.size() != b.size()) return false;

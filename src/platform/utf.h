@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -37,6 +38,11 @@ DecodedChar DecodeUtf8At(std::string_view bytes, size_t at);
 DecodedChar DecodeUtf16At(std::wstring_view text, size_t at);
 
 inline bool IsSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
+
+// Decimal digits, "-" before negatives. Not std::to_wstring: that goes
+// through the C library's wide printf, which the executable otherwise does
+// without.
+std::wstring IntegerToText(std::int64_t value);
 
 // ASCII letters compared without regard to case, everything else exactly.
 bool EqualsIgnoringAsciiCase(std::wstring_view a, std::wstring_view b);

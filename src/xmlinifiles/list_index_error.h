@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/errors.h"
+#include "platform/utf.h"
 
 namespace velnor {
 
@@ -14,7 +15,7 @@ public:
 };
 
 inline EListError MakeListIndexError(std::int32_t index) {
-    return EListError(L"リストのインデックスが範囲を超えています (" + std::to_wstring(index) + L")");
+    return EListError(L"リストのインデックスが範囲を超えています (" + IntegerToText(index) + L")");
 }
 
 }  // namespace velnor

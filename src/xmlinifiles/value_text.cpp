@@ -1,10 +1,10 @@
 #include "xmlinifiles/value_text.h"
 
-#include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <string>
-#include <system_error>
 
 #include "platform/errors.h"
 #include "platform/utf.h"
@@ -78,8 +78,6 @@ std::optional<long> Magnitude(const DecimalText& d) {
 
 }  // namespace
 
-std::wstring IntegerToText(std::int64_t value) { return std::to_wstring(value); }
-
 std::optional<std::int64_t> ParseIntegerText(std::wstring_view s, int bits) {
     size_t i = 0;
     while (i < s.size() && s[i] == L' ') ++i;
@@ -141,16 +139,25 @@ std::wstring FloatToText(double value, const FormatSettings& settings) {
     if (std::isnan(value)) return L"NAN";
     if (std::isinf(value)) return value > 0 ? L"INF" : L"-INF";
     if (value == 0) return L"0";
-    // Enough digits to be exact, so that only the sixteenth digit decides.
+    // A double has at most 767 significant digits, so 801 are its exact
+    // value and only the sixteenth digit decides. MinGW's own printf prints
+    // them exactly; the msvcrt.dll one it stands in for would round to 17
+    // digits first. glibc's and the universal CRT's are exact too.
     char buffer[1024];
-    const auto r = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::scientific, 800);
-    const std::string_view text(buffer, static_cast<size_t>(r.ptr - buffer));
+#ifdef __MINGW32__
+    const int length = __mingw_snprintf(buffer, sizeof buffer, "%.800e", std::fabs(value));
+#else
+    const int length = std::snprintf(buffer, sizeof buffer, "%.800e", std::fabs(value));
+#endif
+    const std::string_view text(buffer, length > 0 ? static_cast<size_t>(length) : 0);
     const size_t e = text.find('e');
-    std::string digits;
-    digits.push_back(text[0]);
-    digits.append(text.substr(2, 14));
-    int exponent = std::stoi(std::string(text.substr(e + 1)));
-    if (text[16] >= '5') {
+    // The digits around the locale's radix character, whatever it is.
+    std::string exact;
+    for (char c : text.substr(0, e))
+        if (c >= '0' && c <= '9') exact.push_back(c);
+    std::string digits = exact.substr(0, 15);
+    int exponent = std::atoi(text.data() + e + 1);
+    if (exact[15] >= '5') {
         int k = 14;
         while (k >= 0 && digits[static_cast<size_t>(k)] == '9') digits[static_cast<size_t>(k--)] = '0';
         if (k >= 0) {
@@ -177,7 +184,7 @@ std::wstring FloatToText(double value, const FormatSettings& settings) {
     } else {
         out += all.substr(0, 1);
         if (count > 1) out += settings.decimalSeparator + all.substr(1);
-        out += L"E" + std::to_wstring(before - 1);
+        out += L"E" + IntegerToText(before - 1);
     }
     return out;
 }
@@ -196,21 +203,18 @@ std::optional<double> ParseFloatText(std::wstring_view text, const FormatSetting
     if (!magnitude) return d->negative ? -0.0 : 0.0;
     if (*magnitude > 400) return std::nullopt;
     if (*magnitude < -400) return d->negative ? -0.0 : 0.0;
-    std::string c = d->intDigits.empty() ? "0" : d->intDigits;
-    if (!d->fracDigits.empty()) {
-        c += '.';
-        c += d->fracDigits;
-    }
-    c += 'e';
-    c += std::to_string(d->exponent);
-    double value = 0;
-    const auto r = std::from_chars(c.data(), c.data() + c.size(), value);
-    if (r.ec == std::errc::result_out_of_range) {
-        if (*magnitude > 0) return std::nullopt;
-        value = 0;
-    } else if (r.ec != std::errc() || std::isinf(value)) {
-        return std::nullopt;
-    }
+    // All digits and a shifted exponent, so that no radix character (the C
+    // library's is the locale's) comes into it. The reading is correctly
+    // rounded; MinGW's own, as its printf, rather than msvcrt.dll's.
+    const long exponent = d->exponent - static_cast<long>(d->fracDigits.size());
+    const std::string c = d->intDigits + d->fracDigits + "e" + std::to_string(exponent);
+#ifdef __MINGW32__
+    const double value = __mingw_strtod(c.c_str(), nullptr);
+#else
+    const double value = std::strtod(c.c_str(), nullptr);
+#endif
+    // Beyond the largest double; below the smallest it is zero.
+    if (std::isinf(value)) return std::nullopt;
     return d->negative ? -value : value;
 }
 
@@ -223,9 +227,9 @@ double TextToFloat(std::wstring_view text, const FormatSettings& settings) {
 std::wstring CurrencyToText(Currency value, const FormatSettings& settings) {
     const std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
     std::wstring out = value < 0 ? L"-" : L"";
-    out += std::to_wstring(magnitude / 10000);
+    out += IntegerToText(magnitude / 10000);
     if (const std::uint64_t fraction = magnitude % 10000) {
-        std::wstring f = std::to_wstring(fraction);
+        std::wstring f = IntegerToText(fraction);
         f.insert(0, 4 - f.size(), L'0');
         f.erase(f.find_last_not_of(L'0') + 1);
         out += settings.decimalSeparator + f;

@@ -11,14 +11,13 @@
 #include <vector>
 
 #include "platform/locale_settings.h"
+#include "platform/utf.h"
 
 namespace velnor {
 
 // Currency: ten-thousandths, four fixed decimals.
 using Currency = std::int64_t;
 
-// Decimal digits, "-" before negatives.
-std::wstring IntegerToText(std::int64_t value);
 // Optional leading spaces and sign, then decimal digits or hexadecimal digits
 // after "$", "x", "X", "0x" or "0X"; nothing may follow. Hexadecimal gives
 // the bit pattern of the given width (FFFFFFFF is -1 for 32 bits).

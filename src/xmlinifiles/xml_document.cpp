@@ -36,7 +36,7 @@ EXMLError ParseError(std::wstring_view reason, std::string_view text, size_t off
     if (lineEnd == std::string_view::npos) lineEnd = text.size();
     std::wstring start = Utf8ToWide(text.substr(lineStart, lineEnd - lineStart));
     if (start.size() > kLineTextLength) start.resize(kLineTextLength);
-    return EXMLError(std::wstring(reason) + L"\r\n" + L"行" + L": " + std::to_wstring(line) + L"\r\n" + start);
+    return EXMLError(std::wstring(reason) + L"\r\n" + L"行" + L": " + IntegerToText(line) + L"\r\n" + start);
 }
 
 class StringWriter : public pugi::xml_writer {

@@ -202,7 +202,10 @@ bool LabelFitsBytes(std::wstring_view label, XmlEncoding read) {
             const wchar_t* other = read.form == Form::Utf16Le ? L"utf-16be" : L"utf-16le";
             return !EqualsIgnoringAsciiCase(label, other);
         }
-        case Form::Utf8: return !declaredUtf16;
+        // Read as UTF-8 means a UTF-8 mark or no code page declared: behind the
+        // mark, a code page contradicts it as much as UTF-16 does, and would
+        // have the next write change the file's encoding.
+        case Form::Utf8: return declared->form == Form::Utf8;
         case Form::CodePage: return true;
     }
     return true;

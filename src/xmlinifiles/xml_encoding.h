@@ -46,8 +46,9 @@ std::wstring UnsupportedEncodingReason(std::wstring_view label);
 
 // Whether a declaration's encoding label fits the bytes it was read from.
 // Behind a UTF-16 mark only UTF-16 of that byte order (or UTF-8, which
-// parsers take for no label at all) may be named; UTF-8 bytes may not be
-// labelled UTF-16. Anything else the bytes contradict.
+// parsers take for no label at all) may be named; bytes read as UTF-8 (behind
+// its mark, say) may be labelled UTF-8 only. Anything else the bytes
+// contradict.
 bool LabelFitsBytes(std::wstring_view label, XmlEncoding read);
 
 // The parse-error reason for a label that the bytes contradict.

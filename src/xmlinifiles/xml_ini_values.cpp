@@ -2,6 +2,7 @@
 #include "platform/errors.h"
 #include "platform/locale_convert.h"
 #include "platform/locale_settings.h"
+#include "platform/utf.h"
 #include "xmlinifiles/xml_ini_file.h"
 
 namespace velnor {
@@ -47,7 +48,7 @@ void TXMLIniFile::WriteValue(const std::wstring& tagName, const std::wstring& te
     } else {
         element.AppendText(text);
     }
-    element.SetAttribute(L"Type", std::to_wstring(static_cast<int>(type)));
+    element.SetAttribute(L"Type", IntegerToText(static_cast<int>(type)));
 }
 
 void TXMLIniFile::ReadBinaryData(const std::wstring& tagName, std::vector<std::uint8_t>& buffer,

@@ -271,8 +271,11 @@ std::optional<WellFormednessFault> FindDocumentTypeDeclaration(std::string_view 
         if (IsSpace(utf8[i])) {
             ++i;
         } else if (StartsWith(utf8, i, "<?") || StartsWith(utf8, i, "<!--")) {
-            const std::string_view end = utf8[i + 1] == '?' ? "?>" : "-->";
-            const size_t close = utf8.find(end, i + 2);
+            // The end is sought behind the whole opening: in "<!-->" the
+            // dashes belong to the opening, and the comment goes on.
+            const bool pi = utf8[i + 1] == '?';
+            const std::string_view end = pi ? "?>" : "-->";
+            const size_t close = utf8.find(end, i + (pi ? 2 : 4));
             if (close == std::string_view::npos) return std::nullopt;
             i = close + end.size();
         } else if (StartsWith(utf8, i, "<!DOCTYPE")) {

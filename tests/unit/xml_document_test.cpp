@@ -101,6 +101,17 @@ TEST(XmlDocument, WhatXmlForbidsIsRefusedWithThePlaceOfTheFault) {
     for (const xmltest::MalformedCase& c : xmltest::kMalformed) EXPECT_EQ(LoadError(c.bytes), c.message) << c.bytes;
 }
 
+// Comments hold whatever text they like, a document type declaration's
+// included; the first "-->" behind the opening "<!--" ends them.
+TEST(XmlDocument, CommentsThatLookLikeDeclarationsLoad) {
+    for (const char* bytes :
+         {"<!--><!DOCTYPE--><r/>", "<!---><!DOCTYPE r>-->\n<r/>", "<?xml version=\"1.0\"?><!-- <!DOCTYPE r> --><r/>"}) {
+        XmlDocument doc;
+        EXPECT_NO_THROW(doc.LoadFromBytes(bytes)) << bytes;
+        EXPECT_EQ(doc.DocumentElement().NodeName(), L"r") << bytes;
+    }
+}
+
 TEST(XmlDocument, UnsupportedDeclaredEncodingsAreRefusedRatherThanDamaged) {
     const std::wstring message = LoadError("<?xml version=\"1.0\" encoding=\"x-unknown\"?>\n<r/>");
     EXPECT_EQ(message, L"文字エンコード \"x-unknown\" には対応していません\r\n行: 1\r\n<?xml version=\"1.0\" encoding=\"x-unknown\"");
@@ -174,6 +185,8 @@ TEST_F(XmlHostileFile, DocumentTypeDeclarationsAreRefusedAndTheFileLeftAsItIs) {
         // Rubbish in the internal subset that the engine would skip unread.
         {"<!DOCTYPE root [ <<>> & ]><root/>", L"\r\n行: 1\r\n<!DOCTYPE root [ <<>> & ]><root/>"},
         {"\xFF\xFE" + WideToUtf16Le(L"<!DOCTYPE root><root/>"), L"\r\n行: 1\r\n<!DOCTYPE root><root/>"},
+        // Behind a comment whose first dashes are those of its own opening.
+        {"<!-->-->\n<!DOCTYPE root><root/>", L"\r\n行: 2\r\n<!DOCTYPE root><root/>"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(RefusalOf(c.bytes), std::wstring(L"文書型宣言 (DOCTYPE) は使用できません") + c.tail) << c.bytes;
@@ -345,6 +358,9 @@ TEST_F(XmlHostileFile, DeclarationsThatTheBytesContradictAreRefused) {
     auto utf16be = [](const wchar_t* label) {
         return "\xFE\xFF" + WideToUtf16Be(L"<?xml version=\"1.0\" encoding=\"" + std::wstring(label) + L"\"?><r>自宅</r>");
     };
+    auto utf8 = [](const wchar_t* label) {
+        return "\xEF\xBB\xBF" + WideToUtf8(L"<?xml version=\"1.0\" encoding=\"" + std::wstring(label) + L"\"?><r>自宅</r>");
+    };
     struct Case {
         std::string bytes;
         const wchar_t* label;
@@ -356,6 +372,12 @@ TEST_F(XmlHostileFile, DeclarationsThatTheBytesContradictAreRefused) {
         {utf16be(L"ISO-8859-1"), L"ISO-8859-1"},
         {"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n<r/>", L"UTF-16"},
         {"\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-16\"?><r/>", L"utf-16"},
+        // A UTF-8 mark before a code page's name: read as UTF-8, the next
+        // write would turn the file into that code page.
+        {"\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><r>caf\xC3\xA9</r>", L"ISO-8859-1"},
+        {utf8(L"Shift_JIS"), L"Shift_JIS"},
+        {utf8(L"windows-1252"), L"windows-1252"},
+        {"\xEF\xBB\xBF<?xml version='1.0' encoding='US-ASCII'?><r>plain</r>", L"US-ASCII"},
     };
     for (const Case& c : refused) {
         const std::wstring message = RefusalOf(c.bytes);
@@ -364,7 +386,7 @@ TEST_F(XmlHostileFile, DeclarationsThatTheBytesContradictAreRefused) {
         EXPECT_EQ(Tail(message).substr(0, 8), L"\r\n行: 1\r\n");
     }
     for (const std::string& accepted : {utf16le(L"utf-8"), utf16le(L"UTF-16"), utf16le(L"utf-16le"), utf16be(L"unicode"),
-                                        utf16be(L"UTF-16BE")}) {
+                                        utf16be(L"UTF-16BE"), utf8(L"UTF-8"), utf8(L"utf8")}) {
         xmltest::WriteRaw(path_, accepted);
         TXMLIniFile ini(path_);
         EXPECT_EQ(ini.RootNode().FirstChild().NodeValue(), L"自宅");

@@ -169,6 +169,10 @@ std::vector<CorpusCase> Corpus() {
         {"<!DOCTYPE r [<!ATTLIST r a CDATA \"x\">]><r/>", RefusedByTheStore},
         {"<!DOCTYPE r SYSTEM \"r.dtd\"><r>&e;</r>", RefusedByTheStore},
         {"<!-- c -->\n<!DOCTYPE r PUBLIC \"-//V//X\" \"r.dtd\"><r/>", RefusedByTheStore},
+        // A comment ends at the first "-->" behind its "<!--", not inside it.
+        {"<!--><!DOCTYPE--><r/>", WellFormed},
+        {"<!---><!DOCTYPE r>--><r/>", WellFormed},
+        {"<!-->--><!DOCTYPE r><r/>", RefusedByTheStore},
         {"<!DOCTYPE r [ rubbish ]><r/>", Malformed},
         {"<r/><!DOCTYPE r>", Malformed},
     };

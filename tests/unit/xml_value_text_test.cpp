@@ -100,6 +100,9 @@ TEST(XmlValueText, FloatsHaveFifteenSignificantDigits) {
         {std::numeric_limits<double>::denorm_min(), L"4.94065645841247E-324"},
         // Exactly representable, sixteenth digit 5 and nothing after it: up.
         {1234567890123445.0, L"1.23456789012345E15"},
+        // 1.2345678901236449842...: the sixteenth digit is 4, though 17
+        // rounded digits would make it 5.
+        {1.234567890123645, L"1.23456789012364"},
         {std::numeric_limits<double>::quiet_NaN(), L"NAN"},
         {std::numeric_limits<double>::infinity(), L"INF"},
         {-std::numeric_limits<double>::infinity(), L"-INF"},
