@@ -15,7 +15,8 @@
 //                      FormCloseQuery writes the settings; the window is
 //                      destroyed once no handler is waiting for a command, or
 //                      after kCloseGraceMs (WM_TIMER) without waiting further
-//   WM_ENDSESSION      the session ends: no error box any more; with
+//   WM_ENDSESSION      the session ends: no error box any more, the settings
+//                      written unless the question before did; with
 //                      ENDSESSION_CLOSEAPP (Restart Manager) the program ends
 #include "main/main_window.h"
 
@@ -192,6 +193,38 @@ void TmainForm::EndForRestartManager() {
     PostMessageW(hwnd_, kFinishCloseMessage, 0, 0);
 }
 
+void TmainForm::FormQueryEndSession() {
+    // Windows asks before logging off or shutting down, the Restart Manager
+    // before an installer replaces the program: the settings are written
+    // now, as at any close, in case the end follows.
+    WriteSettingsForSessionEnd();
+}
+
+void TmainForm::FormEndSession(bool ending, LPARAM reasons) {
+    if (!ending) {
+        // Someone refused, and the session goes on: the next question writes
+        // what has changed by then.
+        sessionSettingsWritten_ = false;
+        return;
+    }
+    // The session ends and the process with it: nothing may wait for a user
+    // any more.
+    StopShowingErrors();
+    // The end can come without the question before it: the settings are
+    // then written here.
+    WriteSettingsForSessionEnd();
+    // An installer or updater asks the program itself to end: it ends as
+    // after a close, waiting for no command.
+    if (reasons & ENDSESSION_CLOSEAPP) EndForRestartManager();
+}
+
+void TmainForm::WriteSettingsForSessionEnd() {
+    // Once per session end, and not at all after a close, which wrote them.
+    if (sessionSettingsWritten_ || closing_) return;
+    FormCloseQuery(true);
+    sessionSettingsWritten_ = true;
+}
+
 void TmainForm::RadioGroupClick() {
     const int index = RadioGroup.ItemIndex();
     if (index < 0) return;
@@ -313,18 +346,10 @@ LRESULT TmainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             RequestClose();
             return 0;
         case WM_QUERYENDSESSION:
-            // Windows asks before logging off or shutting down: the settings
-            // are written now, as at any close.
-            FormCloseQuery(true);
+            FormQueryEndSession();
             return TRUE;
         case WM_ENDSESSION:
-            // The session ends and the process with it: nothing may wait for
-            // a user any more.
-            if (wParam) StopShowingErrors();
-            // An installer or updater asks the program itself to end (the
-            // Restart Manager): the settings were written when it asked, and
-            // the program now ends as after a close, waiting for no command.
-            if (wParam && (lParam & ENDSESSION_CLOSEAPP)) EndForRestartManager();
+            FormEndSession(wParam != FALSE, lParam);
             return 0;
         case WM_TIMER:
             if (wParam != kCloseGraceTimer) break;

@@ -50,6 +50,10 @@ public:
     // Called once by the message loop right after the first show: FormShow
     // runs as the next message.
     void QueueFormShow();
+    // Whether the window has been asked to close. A close that came while
+    // the window was being created, during its first listing, ends the
+    // program before the window is ever shown.
+    bool Closing() const { return closing_; }
 
     void LoadList();
     void Connect();
@@ -81,6 +85,11 @@ private:
     void FormShow();
     // `sessionEnding`: Windows asks before logging off or shutting down.
     bool FormCloseQuery(bool sessionEnding = false);
+    // WM_QUERYENDSESSION and WM_ENDSESSION: logoff, shutdown, and the Restart
+    // Manager asking the program to end before an installer replaces it.
+    void FormQueryEndSession();
+    void FormEndSession(bool ending, LPARAM reasons);
+    void WriteSettingsForSessionEnd();
     void RadioGroupClick();
     void BtnConnectClick() { Connect(); }
     void BtnReConnectClick() { ReConnect(); }
@@ -116,6 +125,9 @@ private:
     // another program) must not blank the stored choice at its close.
     bool settingsRead_ = false;
     bool nameChosen_ = false;
+    // The settings were written for the session end now under way, so its
+    // second message does not write them again.
+    bool sessionSettingsWritten_ = false;
     bool closing_ = false;
     bool silent_ = false;
     ListEditorLink editor_;
