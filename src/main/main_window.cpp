@@ -135,8 +135,8 @@ void TmainForm::FormCreate() {
     // half-applied position never leaves the window out of reach; the list
     // then stays empty.
     NativeWindowGeometry geometry(hwnd_);
-    const bool read = GuardHandler(hwnd_, [&] { ReadWindowSettings(SettingsFile(DataFolder), geometry, MName); });
-    settingsRead_ = read;
+    const bool read =
+        GuardHandler(hwnd_, [&] { ReadWindowSettings(SettingsFile(DataFolder), geometry, MName, &settingsRead_); });
     EnsureWindowVisible(hwnd_);
     if (!read) return;
     // The window is not shown yet: a listing that never ends is given up
@@ -145,7 +145,10 @@ void TmainForm::FormCreate() {
     LoadList();
 }
 
-void TmainForm::QueueFormShow() { PostMessageW(hwnd_, kFormShowMessage, 0, 0); }
+void TmainForm::QueueFormShow() {
+    shownAt_ = StoredWindowBounds(hwnd_);
+    PostMessageW(hwnd_, kFormShowMessage, 0, 0);
+}
 
 void TmainForm::FormShow() {
     if (!silent_) return;
@@ -158,11 +161,16 @@ void TmainForm::FormShow() {
 
 bool TmainForm::FormCloseQuery(bool sessionEnding) {
     DeleteFileIfExists(MLog);
+    // After a start that could not read the file, what this run does not
+    // know is left as stored: the choice until the user chooses, the place
+    // until the user moves or sizes the window.
+    const Bounds bounds = StoredWindowBounds(hwnd_);
+    const Bounds* place = settingsRead_ || (shownAt_ && *shownAt_ != bounds) ? &bounds : nullptr;
+    const std::wstring* name = settingsRead_ || nameChosen_ ? &MName : nullptr;
     // A settings file that cannot be written is reported, and the close goes
     // on: the old file stays as it was. When the session ends, the failure is
     // not reported: a modal box would hold up the logoff or shutdown.
-    const std::wstring* name = settingsRead_ || nameChosen_ ? &MName : nullptr;
-    const auto write = [&] { WriteWindowSettings(SettingsFile(DataFolder), StoredWindowBounds(hwnd_), name); };
+    const auto write = [&] { WriteWindowSettings(SettingsFile(DataFolder), place, name); };
     if (sessionEnding) RunUnreported(write);
     else GuardHandler(hwnd_, write);
     return true;

@@ -5,11 +5,13 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "main/line_buffer.h"
 #include "main/wlan.h"
 #include "orvo/exec_and_wait.h"
+#include "orvo/placement.h"
 #include "ui/base_window.h"
 #include "ui/dpi.h"
 #include "ui/radio_group.h"
@@ -47,8 +49,8 @@ public:
     void Create(HINSTANCE instance, const MainWindowStart& start);
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 
-    // Called once by the message loop right after the first show: FormShow
-    // runs as the next message.
+    // Called once by the message loop right after the first show: remembers
+    // where that show left the window, and FormShow runs as the next message.
     void QueueFormShow();
     // Whether the window has been asked to close. A close that came while
     // the window was being created, during its first listing, ends the
@@ -120,11 +122,15 @@ private:
     UINT dpi_ = kDesignDpi;
     HWND focus_ = nullptr;  // the control that had the focus at the last deactivation
     int busy_ = 0;
-    // Whether the start read the settings, and whether the user chose a
-    // profile since: a start that could not read them (the file held open by
-    // another program) must not blank the stored choice at its close.
+    // Whether the start read the settings file (a bad stored value aside),
+    // and whether the user chose a profile since: a start that could not read
+    // it (held open by another program) must not overwrite the stored choice,
+    // nor the stored place, with its own at the close.
     bool settingsRead_ = false;
     bool nameChosen_ = false;
+    // Where the first show left the window: a close writes the place only
+    // when the start read it, or when the window has left this one since.
+    std::optional<Bounds> shownAt_;
     // The settings were written for the session end now under way, so its
     // second message does not write them again.
     bool sessionSettingsWritten_ = false;

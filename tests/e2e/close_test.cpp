@@ -1,5 +1,6 @@
-// Closing at awkward moments: while the first listing still runs, and when
-// the session ends or the Restart Manager asks.
+// Closing at awkward moments: while the first listing still runs, when the
+// session ends or the Restart Manager asks, and after a start that could not
+// read its settings.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -95,6 +96,54 @@ TEST_F(CloseTest, TheEndOfASessionWritesTheSettingsOnce) {
         } else {
             // A logoff ends the process from outside; here the test does.
             EXPECT_EQ(p->Close(), 0);
+        }
+    }
+}
+
+// Another program (a virus scanner, a sync tool) holds the settings file open
+// while the program starts: the start cannot read the stored place, so the
+// window opens at the system's default place. The close leaves the stored
+// place as it was, unless the user moved or sized the window in this run.
+TEST_F(CloseTest, ASettingsFileHeldOpenAtStartKeepsItsPlaceUnlessTheWindowIsMoved) {
+    for (const bool moved : {false, true}) {
+        SCOPED_TRACE(moved ? "moved" : "not moved");
+        DeleteFileW(File(L"Velnor.xml").c_str());
+        sim->SetState({L"profile=Home", L"profile=Work"});
+        {
+            auto first = Start();
+            HWND main = first->MainWindow();
+            ASSERT_NE(main, nullptr);
+            SetWindowPos(main, nullptr, 100, 110, 360, 310, SWP_NOZORDER | SWP_NOACTIVATE);
+            SendMessageW(Radio(main, 1), BM_CLICK, 0, 0);
+            ASSERT_EQ(first->Close(), 0);
+        }
+        const std::string before = ReadFile(File(L"Velnor.xml"));
+        ASSERT_TRUE(Holds(before, "<Left Type=\"9\">100</Left>")) << before;
+
+        HANDLE lock = CreateFileW(File(L"Velnor.xml").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+        auto p = Start();
+        HWND box = nullptr;
+        const bool boxShown = WaitFor([&] { return (box = FindTopWindow(p->Pid(), L"#32770")) != nullptr; });
+        CloseHandle(lock);
+        ASSERT_TRUE(boxShown) << ProcessReport(p->Pid());
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        HWND main = p->MainWindow();
+        ASSERT_NE(main, nullptr);
+        ASSERT_TRUE(Answers(main));  // the first show is over
+        RECT r{};
+        GetWindowRect(main, &r);
+        EXPECT_NE(r.left, 100) << "the stored place was read after all";
+        if (moved) SetWindowPos(main, nullptr, 150, 160, 400, 320, SWP_NOZORDER | SWP_NOACTIVATE);
+        ASSERT_EQ(p->Close(), 0);
+        const std::string after = ReadFile(File(L"Velnor.xml"));
+        if (moved) {
+            for (const char* value : {"<Left Type=\"9\">150</Left>", "<Top Type=\"9\">160</Top>",
+                                      "<Width Type=\"9\">400</Width>", "<Height Type=\"9\">320</Height>",
+                                      "> Work<"})
+                EXPECT_TRUE(Holds(after, value)) << value << " in " << after;
+        } else {
+            EXPECT_EQ(after, before);
         }
     }
 }
