@@ -38,10 +38,14 @@ private:
 };
 
 int RunMessageLoop(TmainForm& main, int showCommand) {
-    ShowFirstTime(main.Handle(), showCommand);
-    // FormShow follows the first show whatever messages that show sent: a
-    // minimised or maximised first show sends no WM_SHOWWINDOW.
-    main.QueueFormShow();
+    // Closed while it was being created (during its first listing, by the
+    // user or by the Restart Manager): the window goes without ever showing.
+    if (!main.Closing()) {
+        ShowFirstTime(main.Handle(), showCommand);
+        // FormShow follows the first show whatever messages that show sent: a
+        // minimised or maximised first show sends no WM_SHOWWINDOW.
+        main.QueueFormShow();
+    }
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchWithNavigation(msg);
     return 0;

@@ -15,7 +15,8 @@
 //                      FormCloseQuery writes the settings; the window is
 //                      destroyed once no handler is waiting for a command, or
 //                      after kCloseGraceMs (WM_TIMER) without waiting further
-//   WM_ENDSESSION      the session ends: no error box any more; with
+//   WM_ENDSESSION      the session ends: no error box any more, the settings
+//                      written unless the question before did; with
 //                      ENDSESSION_CLOSEAPP (Restart Manager) the program ends
 #include "main/main_window.h"
 
@@ -134,8 +135,8 @@ void TmainForm::FormCreate() {
     // half-applied position never leaves the window out of reach; the list
     // then stays empty.
     NativeWindowGeometry geometry(hwnd_);
-    const bool read = GuardHandler(hwnd_, [&] { ReadWindowSettings(SettingsFile(DataFolder), geometry, MName); });
-    settingsRead_ = read;
+    const bool read =
+        GuardHandler(hwnd_, [&] { ReadWindowSettings(SettingsFile(DataFolder), geometry, MName, &settingsRead_); });
     EnsureWindowVisible(hwnd_);
     if (!read) return;
     // The window is not shown yet: a listing that never ends is given up
@@ -144,7 +145,10 @@ void TmainForm::FormCreate() {
     LoadList();
 }
 
-void TmainForm::QueueFormShow() { PostMessageW(hwnd_, kFormShowMessage, 0, 0); }
+void TmainForm::QueueFormShow() {
+    shownAt_ = StoredWindowBounds(hwnd_);
+    PostMessageW(hwnd_, kFormShowMessage, 0, 0);
+}
 
 void TmainForm::FormShow() {
     if (!silent_) return;
@@ -157,11 +161,16 @@ void TmainForm::FormShow() {
 
 bool TmainForm::FormCloseQuery(bool sessionEnding) {
     DeleteFileIfExists(MLog);
+    // After a start that could not read the file, what this run does not
+    // know is left as stored: the choice until the user chooses, the place
+    // until the user moves or sizes the window.
+    const Bounds bounds = StoredWindowBounds(hwnd_);
+    const Bounds* place = settingsRead_ || (shownAt_ && *shownAt_ != bounds) ? &bounds : nullptr;
+    const std::wstring* name = settingsRead_ || nameChosen_ ? &MName : nullptr;
     // A settings file that cannot be written is reported, and the close goes
     // on: the old file stays as it was. When the session ends, the failure is
     // not reported: a modal box would hold up the logoff or shutdown.
-    const std::wstring* name = settingsRead_ || nameChosen_ ? &MName : nullptr;
-    const auto write = [&] { WriteWindowSettings(SettingsFile(DataFolder), StoredWindowBounds(hwnd_), name); };
+    const auto write = [&] { WriteWindowSettings(SettingsFile(DataFolder), place, name); };
     if (sessionEnding) RunUnreported(write);
     else GuardHandler(hwnd_, write);
     return true;
@@ -190,6 +199,38 @@ void TmainForm::EndForRestartManager() {
     if (editor_.cancel) editor_.cancel();
     AbandonWaits();
     PostMessageW(hwnd_, kFinishCloseMessage, 0, 0);
+}
+
+void TmainForm::FormQueryEndSession() {
+    // Windows asks before logging off or shutting down, the Restart Manager
+    // before an installer replaces the program: the settings are written
+    // now, as at any close, in case the end follows.
+    WriteSettingsForSessionEnd();
+}
+
+void TmainForm::FormEndSession(bool ending, LPARAM reasons) {
+    if (!ending) {
+        // Someone refused, and the session goes on: the next question writes
+        // what has changed by then.
+        sessionSettingsWritten_ = false;
+        return;
+    }
+    // The session ends and the process with it: nothing may wait for a user
+    // any more.
+    StopShowingErrors();
+    // The end can come without the question before it: the settings are
+    // then written here.
+    WriteSettingsForSessionEnd();
+    // An installer or updater asks the program itself to end: it ends as
+    // after a close, waiting for no command.
+    if (reasons & ENDSESSION_CLOSEAPP) EndForRestartManager();
+}
+
+void TmainForm::WriteSettingsForSessionEnd() {
+    // Once per session end, and not at all after a close, which wrote them.
+    if (sessionSettingsWritten_ || closing_) return;
+    FormCloseQuery(true);
+    sessionSettingsWritten_ = true;
 }
 
 void TmainForm::RadioGroupClick() {
@@ -313,18 +354,10 @@ LRESULT TmainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             RequestClose();
             return 0;
         case WM_QUERYENDSESSION:
-            // Windows asks before logging off or shutting down: the settings
-            // are written now, as at any close.
-            FormCloseQuery(true);
+            FormQueryEndSession();
             return TRUE;
         case WM_ENDSESSION:
-            // The session ends and the process with it: nothing may wait for
-            // a user any more.
-            if (wParam) StopShowingErrors();
-            // An installer or updater asks the program itself to end (the
-            // Restart Manager): the settings were written when it asked, and
-            // the program now ends as after a close, waiting for no command.
-            if (wParam && (lParam & ENDSESSION_CLOSEAPP)) EndForRestartManager();
+            FormEndSession(wParam != FALSE, lParam);
             return 0;
         case WM_TIMER:
             if (wParam != kCloseGraceTimer) break;

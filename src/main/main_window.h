@@ -5,11 +5,13 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "main/line_buffer.h"
 #include "main/wlan.h"
 #include "orvo/exec_and_wait.h"
+#include "orvo/placement.h"
 #include "platform/network_adapters.h"
 #include "ui/base_window.h"
 #include "ui/dpi.h"
@@ -48,9 +50,13 @@ public:
     void Create(HINSTANCE instance, const MainWindowStart& start);
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 
-    // Called once by the message loop right after the first show: FormShow
-    // runs as the next message.
+    // Called once by the message loop right after the first show: remembers
+    // where that show left the window, and FormShow runs as the next message.
     void QueueFormShow();
+    // Whether the window has been asked to close. A close that came while
+    // the window was being created, during its first listing, ends the
+    // program before the window is ever shown.
+    bool Closing() const { return closing_; }
 
     void LoadList();
     void Connect();
@@ -82,6 +88,11 @@ private:
     void FormShow();
     // `sessionEnding`: Windows asks before logging off or shutting down.
     bool FormCloseQuery(bool sessionEnding = false);
+    // WM_QUERYENDSESSION and WM_ENDSESSION: logoff, shutdown, and the Restart
+    // Manager asking the program to end before an installer replaces it.
+    void FormQueryEndSession();
+    void FormEndSession(bool ending, LPARAM reasons);
+    void WriteSettingsForSessionEnd();
     void RadioGroupClick();
     void BtnConnectClick() { Connect(); }
     void BtnReConnectClick() { ReConnect(); }
@@ -112,11 +123,18 @@ private:
     UINT dpi_ = kDesignDpi;
     HWND focus_ = nullptr;  // the control that had the focus at the last deactivation
     int busy_ = 0;
-    // Whether the start read the settings, and whether the user chose a
-    // profile since: a start that could not read them (the file held open by
-    // another program) must not blank the stored choice at its close.
+    // Whether the start read the settings file (a bad stored value aside),
+    // and whether the user chose a profile since: a start that could not read
+    // it (held open by another program) must not overwrite the stored choice,
+    // nor the stored place, with its own at the close.
     bool settingsRead_ = false;
     bool nameChosen_ = false;
+    // Where the first show left the window: a close writes the place only
+    // when the start read it, or when the window has left this one since.
+    std::optional<Bounds> shownAt_;
+    // The settings were written for the session end now under way, so its
+    // second message does not write them again.
+    bool sessionSettingsWritten_ = false;
     bool closing_ = false;
     bool silent_ = false;
     ListEditorLink editor_;

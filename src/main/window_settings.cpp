@@ -15,9 +15,11 @@ constexpr wchar_t kSection[] = L"/Window";
 
 std::wstring SettingsFile(const std::wstring& dataFolder) { return dataFolder + L"Velnor.xml"; }
 
-void ReadWindowSettings(const std::wstring& file, WindowGeometry& window, std::wstring& name) {
+void ReadWindowSettings(const std::wstring& file, WindowGeometry& window, std::wstring& name, bool* fileRead) {
+    if (fileRead) *fileRead = false;
     TXMLIniFile ini(file);
     ini.OpenNode(kSection, true);
+    if (fileRead) *fileRead = true;
     // A bad geometry value ends the geometry, but the stored profile is still
     // read: the next close writes MName, and an unread one would overwrite
     // the user's choice with nothing. The error is reported afterwards.
@@ -36,13 +38,15 @@ void ReadWindowSettings(const std::wstring& file, WindowGeometry& window, std::w
     // The section the store may have created in memory is not written.
 }
 
-void WriteWindowSettings(const std::wstring& file, const Bounds& bounds, const std::wstring* name) {
+void WriteWindowSettings(const std::wstring& file, const Bounds* bounds, const std::wstring* name) {
     TXMLIniFile ini(file);
     ini.OpenNode(kSection, true);
-    ini.WriteInteger(L"Left", bounds.left);
-    ini.WriteInteger(L"Top", bounds.top);
-    ini.WriteInteger(L"Width", bounds.width);
-    ini.WriteInteger(L"Height", bounds.height);
+    if (bounds) {
+        ini.WriteInteger(L"Left", bounds->left);
+        ini.WriteInteger(L"Top", bounds->top);
+        ini.WriteInteger(L"Width", bounds->width);
+        ini.WriteInteger(L"Height", bounds->height);
+    }
     if (name) ini.WriteString(L"SSID", *name);
     ini.CloseNode();
     ini.UpdateFile();

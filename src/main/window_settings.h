@@ -30,15 +30,22 @@ std::wstring SettingsFile(const std::wstring& dataFolder);
 // Applies Top, Left, Width (at least 350), Height (at least 300) and SSID, in
 // that order, each defaulting to the current value. An error in the geometry
 // ends the geometry, the values applied before it staying; SSID is read all
-// the same, and then the error is raised. Nothing is written.
-void ReadWindowSettings(const std::wstring& file, WindowGeometry& window, std::wstring& name);
+// the same, and then the error is raised. Nothing is written. `fileRead`, when
+// given, tells whether the file itself could be read: an error raised after
+// that is a bad stored value.
+void ReadWindowSettings(const std::wstring& file, WindowGeometry& window, std::wstring& name,
+                        bool* fileRead = nullptr);
 
 // Writes Left, Top, Width, Height and SSID, then the file. On an error the
-// file keeps its earlier content. A null `name` leaves the stored SSID as it
-// is: a run that could not read it has nothing to put in its place.
-void WriteWindowSettings(const std::wstring& file, const Bounds& bounds, const std::wstring* name);
+// file keeps its earlier content. A null `bounds` or `name` leaves the stored
+// values as they are: a run that could not read them has nothing of its own
+// to put in their place.
+void WriteWindowSettings(const std::wstring& file, const Bounds* bounds, const std::wstring* name);
+inline void WriteWindowSettings(const std::wstring& file, const Bounds& bounds, const std::wstring* name) {
+    WriteWindowSettings(file, &bounds, name);
+}
 inline void WriteWindowSettings(const std::wstring& file, const Bounds& bounds, const std::wstring& name) {
-    WriteWindowSettings(file, bounds, &name);
+    WriteWindowSettings(file, &bounds, &name);
 }
 
 }  // namespace velnor

@@ -26,8 +26,8 @@ int ExecAndWait(HWND window, const std::wstring& file, const std::wstring& param
 void AbandonWaits();
 
 // Bounds every wait that starts while it lives: a command still running
-// `limitMs` after it started is ended, together with every program it
-// started, and the wait returns. For the first listing, which runs before the
+// `limitMs` after it started is ended through its own job (CommandJob),
+// together with every program it started, and the wait returns. For the first listing, which runs before the
 // main window is shown: a netsh that never ends (a stuck wireless service)
 // must not leave a program with no window holding the single-instance guard.
 class WaitLimit {

@@ -1,10 +1,8 @@
 #include "orvo/exec_and_wait.h"
 
 #include <shellapi.h>
-#include <tlhelp32.h>
 
-#include <utility>
-#include <vector>
+#include "orvo/command_job.h"
 
 namespace velnor {
 
@@ -15,55 +13,6 @@ static_assert(sizeof(SHELLEXECUTEINFOW) == 112, "the structure's size on 64-bit 
 namespace {
 bool abandoned = false;
 DWORD waitLimitMs = INFINITE;
-
-// When the process was created, or 0 when it cannot be asked.
-ULONGLONG CreatedAt(DWORD id) {
-    ULONGLONG created = 0;
-    if (HANDLE h = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id)) {
-        FILETIME creation{}, exit{}, kernel{}, user{};
-        if (GetProcessTimes(h, &creation, &exit, &kernel, &user))
-            created = (static_cast<ULONGLONG>(creation.dwHighDateTime) << 32) | creation.dwLowDateTime;
-        CloseHandle(h);
-    }
-    return created;
-}
-
-// Ends a process and every process it started, the youngest first, as far
-// as their parent ids still tell. A parent id outlives its process and the
-// system hands ids on, so a process counts as a child only when it was
-// created after the process whose id it names.
-void EndProcessTree(DWORD root) {
-    struct Member {
-        DWORD id;
-        ULONGLONG created;
-    };
-    std::vector<Member> tree{{root, CreatedAt(root)}};
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot != INVALID_HANDLE_VALUE) {
-        std::vector<std::pair<DWORD, DWORD>> all;  // id, parent
-        PROCESSENTRY32W entry{};
-        entry.dwSize = sizeof entry;
-        for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
-            all.emplace_back(entry.th32ProcessID, entry.th32ParentProcessID);
-        CloseHandle(snapshot);
-        for (size_t i = 0; i < tree.size(); ++i) {
-            const Member parent = tree[i];
-            for (const auto& [id, parentId] : all) {
-                if (parentId != parent.id || id == parent.id) continue;
-                const ULONGLONG created = CreatedAt(id);
-                if (created == 0 || created < parent.created) continue;
-                tree.push_back({id, created});
-            }
-        }
-    }
-    for (auto it = tree.rbegin(); it != tree.rend(); ++it) {
-        if (HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, it->id)) {
-            TerminateProcess(h, 1);
-            WaitForSingleObject(h, 5000);
-            CloseHandle(h);
-        }
-    }
-}
 }  // namespace
 
 void AbandonWaits() { abandoned = true; }
@@ -110,13 +59,16 @@ int ExecAndWait(HWND window, const std::wstring& file, const std::wstring& param
     ShellExecuteExW(&info);
     const int code = static_cast<int>(reinterpret_cast<INT_PTR>(info.hInstApp));
     if (static_cast<unsigned>(code) <= 32) return code;
+    // At once, before the command is far along: what it starts from now on
+    // can be ended with it.
+    CommandJob job(info.hProcess);
 
     bool quit = false;
     int quitCode = 0;
     const DWORD started = GetTickCount();
     while (!abandoned && WaitForSingleObject(info.hProcess, 100) == WAIT_TIMEOUT) {
         if (waitLimitMs != INFINITE && GetTickCount() - started >= waitLimitMs) {
-            EndProcessTree(GetProcessId(info.hProcess));
+            job.End();
             break;
         }
         int c = 0;

@@ -625,15 +625,18 @@ std::string Program::Report() const {
 }
 
 bool Program::ShowedAWindowBeforeExit(DWORD timeoutMs) {
+    // Looked at again at once, not after a pause: a window that shows and is
+    // destroyed right after must not slip between two looks. (An event hook
+    // would see every show on Windows, but Wine passes no window events to
+    // another process.)
     bool seen = false;
-    WaitFor(
-        [&] {
-            for (HWND h : TopWindows(pi_.dwProcessId))
-                if (IsWindowVisible(h)) seen = true;
-            return WaitForSingleObject(pi_.hProcess, 0) == WAIT_OBJECT_0;
-        },
-        timeoutMs);
-    return seen;
+    const DWORD start = GetTickCount();
+    for (;;) {
+        for (HWND h : TopWindows(pi_.dwProcessId))
+            if (IsWindowVisible(h)) seen = true;
+        if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_OBJECT_0 || GetTickCount() - start >= timeoutMs) return seen;
+        Sleep(0);
+    }
 }
 
 bool FileExists(const std::wstring& path) {

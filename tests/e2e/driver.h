@@ -148,7 +148,7 @@ public:
     // Asks the main window to close and waits for the exit code.
     long Close(DWORD timeoutMs = kPatienceMs);
     // Whether a visible top-level window of the process was ever seen while
-    // waiting for the exit.
+    // waiting for the exit; even one shown for a moment only.
     bool ShowedAWindowBeforeExit(DWORD timeoutMs = kPatienceMs);
     // For a failure message: how long the process ran and how it ended.
     std::string Report() const;

@@ -128,6 +128,50 @@ TEST(WindowSettings, WithoutANameTheWriteKeepsTheStoredChoice) {
     EXPECT_EQ(back, L" Work");
 }
 
+// A run that could not read the file writes only what it knows of its own:
+// whatever it is not given stays as stored.
+TEST(WindowSettings, WhatTheWriteIsNotGivenStaysAsStored) {
+    const Bounds stored{1, 2, 350, 300}, now{5, 6, 400, 310};
+    const std::wstring storedName = L" Work", nowName = L" Home";
+    const struct {
+        bool bounds, name;
+    } cases[] = {{true, false}, {false, true}, {false, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "bounds " << c.bounds << ", name " << c.name);
+        test::TempDir dir;
+        const std::wstring file = dir.File(L"Velnor.xml");
+        WriteWindowSettings(file, stored, storedName);
+        WriteWindowSettings(file, c.bounds ? &now : nullptr, c.name ? &nowName : nullptr);
+        FakeWindow w;
+        std::wstring back;
+        ReadWindowSettings(file, w, back);
+        EXPECT_EQ(w.bounds, c.bounds ? now : stored);
+        EXPECT_EQ(back, c.name ? nowName : storedName);
+    }
+}
+
+// Whether the file itself was read tells an unreadable file from a bad value.
+TEST(WindowSettings, TheReadTellsWhetherTheFileItselfWasRead) {
+    const struct {
+        std::string content;
+        bool fileRead;
+    } cases[] = {
+        {"not xml", false},
+        {Section(Value("Left", "9", "abc") + Value("SSID", "10", " Home")), true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.content);
+        test::TempDir dir;
+        const std::wstring file = dir.File(L"Velnor.xml");
+        test::WriteBytes(file, c.content);
+        FakeWindow w;
+        std::wstring name;
+        bool fileRead = !c.fileRead;
+        EXPECT_THROW(ReadWindowSettings(file, w, name, &fileRead), Error);
+        EXPECT_EQ(fileRead, c.fileRead);
+    }
+}
+
 TEST(WindowSettings, AnUnreadableFileFailsTheWriteAndStaysAsItWas) {
     test::TempDir dir;
     const std::wstring file = dir.File(L"Velnor.xml");

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "orvo/command_job.h"
 #include "platform/win32_text.h"
 #include "support/netsh_sim.h"
 #include "support/temp_dir.h"
@@ -133,6 +134,154 @@ TEST_F(ExecAndWaitTest, AHungCommandKeepsTheWaitGoingWithAResponsiveLoopUntilItE
                                  L"", SW_HIDE, SystemFolder());
     EXPECT_GT(static_cast<unsigned>(code), 32u);
     EXPECT_GE(timerTicks, 10);
+}
+
+// The processes of one program that began after it was made, each held by
+// its handle from the moment it is seen: a process found by its id alone
+// could be another program once the system has handed the id on. Whatever
+// still runs is ended when it goes.
+class Started {
+public:
+    explicit Started(const wchar_t* exe) : exe_(exe) { GetSystemTimeAsFileTime(&since_); }
+    ~Started() {
+        for (HANDLE h : handles_) {
+            TerminateProcess(h, 1);
+            WaitForSingleObject(h, 5000);
+            CloseHandle(h);
+        }
+    }
+    Started(const Started&) = delete;
+    Started& operator=(const Started&) = delete;
+
+    // Takes in those running now.
+    void Look() {
+        HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        PROCESSENTRY32W e{};
+        e.dwSize = sizeof(e);
+        for (BOOL ok = Process32FirstW(snap, &e); ok; ok = Process32NextW(snap, &e)) {
+            if (_wcsicmp(e.szExeFile, exe_) != 0 || Holds(e.th32ProcessID)) continue;
+            HANDLE h = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
+                                   e.th32ProcessID);
+            if (!h) continue;
+            FILETIME created{}, exited{}, kernel{}, user{};
+            if (GetProcessTimes(h, &created, &exited, &kernel, &user) && CompareFileTime(&created, &since_) >= 0)
+                handles_.push_back(h);
+            else
+                CloseHandle(h);
+        }
+        CloseHandle(snap);
+    }
+    size_t Count() const { return handles_.size(); }
+    // Looks again until `n` are held, for at most `timeoutMs`.
+    bool LookUntil(size_t n, DWORD timeoutMs = 30000) {
+        for (const DWORD start = GetTickCount(); Look(), Count() < n; Sleep(20))
+            if (GetTickCount() - start > timeoutMs) return false;
+        return true;
+    }
+    bool Holds(DWORD pid) const {
+        return std::any_of(handles_.begin(), handles_.end(), [&](HANDLE h) { return GetProcessId(h) == pid; });
+    }
+    // How many of them still run once each has had `timeoutMs` to end; those
+    // in `spared` are not counted.
+    size_t StillRunning(DWORD timeoutMs, const std::vector<DWORD>& spared = {}) const {
+        size_t n = 0;
+        for (HANDLE h : handles_)
+            if (std::find(spared.begin(), spared.end(), GetProcessId(h)) == spared.end())
+                n += WaitForSingleObject(h, timeoutMs) != WAIT_OBJECT_0;
+        return n;
+    }
+
+private:
+    const wchar_t* exe_;
+    FILETIME since_{};
+    std::vector<HANDLE> handles_;
+};
+
+// A hung command whose first program is orphaned at once: cmd.exe starts a
+// second cmd.exe, which starts netsh in the background and ends, so that
+// netsh's parent id names a process that is gone; then the first cmd.exe runs
+// a netsh of its own. Both netsh hang.
+const wchar_t kOrphaningCommand[] = L" /c cmd /c start \"\" /b netsh wlan show profile & netsh wlan show interface";
+
+Started* seenNetsh = nullptr;
+Started* seenCmd = nullptr;
+
+// Bounded by a limit, the hung command is ended with every program it
+// started, also one whose parent is gone and that no walk along parent ids
+// would find.
+TEST_F(ExecAndWaitTest, AHungCommandPastItsLimitIsEndedWithEverythingItStarted) {
+    sim.SetState({L"delay.show=-1"});
+    Started netsh(L"netsh.exe"), cmd(L"cmd.exe");
+    seenNetsh = &netsh;
+    seenCmd = &cmd;
+    const TimerScope timer(
+        [](HWND, UINT, UINT_PTR, DWORD) {
+            seenNetsh->Look();
+            seenCmd->Look();
+        },
+        50);
+    {
+        const WaitLimit limit(5000);
+        const int code = ExecAndWait(nullptr, Cmd(), kOrphaningCommand, L"", SW_HIDE, SystemFolder());
+        EXPECT_GT(static_cast<unsigned>(code), 32u);
+    }
+    seenNetsh = seenCmd = nullptr;
+    ASSERT_EQ(netsh.Count(), 2u) << "both netsh should have been running before the limit; the journal holds "
+                                 << sim.Commands().size();
+    EXPECT_EQ(netsh.StillRunning(10000), 0u);
+    EXPECT_EQ(cmd.StillRunning(10000), 0u);
+}
+
+// The command's job ends the command and nothing else: not a program of the
+// same user that merely runs beside it. Where the command could not get a job
+// (here: a handle without the right to assign it, as when an outer job that
+// sets UI limits forbids nesting), only the command's own process is ended,
+// through its handle; what it started is left to the program's job.
+TEST_F(ExecAndWaitTest, EndingACommandTakesOnlyWhatItsJobHolds) {
+    const struct {
+        const char* name;
+        DWORD access;
+        bool joined;
+    } cases[] = {
+        {"with a job of its own", PROCESS_ALL_ACCESS, true},
+        {"without one", SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DeleteFileW(sim.Journal().c_str());
+        sim.SetState({L"delay.show=-1"});
+        // Both hold what the case starts, and end whatever still runs.
+        Started netsh(L"netsh.exe"), cmds(L"cmd.exe");
+        // Beside the command: a netsh of this process, not of the command.
+        STARTUPINFOW si{};
+        si.cb = sizeof(si);
+        PROCESS_INFORMATION bystander{};
+        std::wstring line = L"netsh.exe wlan show interface";
+        ASSERT_TRUE(CreateProcessW((SystemFolder() + L"\\netsh.exe").c_str(), line.data(), nullptr, nullptr, FALSE,
+                                   CREATE_NO_WINDOW, nullptr, SystemFolder().c_str(), &si, &bystander));
+        CloseHandle(bystander.hThread);
+        PROCESS_INFORMATION cmd{};
+        line = L"cmd.exe /c netsh wlan show profile";
+        ASSERT_TRUE(CreateProcessW(Cmd().c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                                   SystemFolder().c_str(), &si, &cmd));
+        CloseHandle(cmd.hThread);
+        cmds.Look();
+        ASSERT_TRUE(cmds.Holds(cmd.dwProcessId));
+        HANDLE given = nullptr;
+        ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), cmd.hProcess, GetCurrentProcess(), &given, c.access, FALSE, 0));
+        {
+            CommandJob job(given);
+            EXPECT_EQ(job.Joined(), c.joined);
+            ASSERT_TRUE(netsh.LookUntil(2)) << netsh.Count() << " netsh running";
+            job.End();
+        }
+        EXPECT_EQ(WaitForSingleObject(cmd.hProcess, 10000), static_cast<DWORD>(WAIT_OBJECT_0)) << "cmd.exe still runs";
+        EXPECT_EQ(netsh.StillRunning(c.joined ? 10000 : 0, {bystander.dwProcessId}), c.joined ? 0u : 1u);
+        EXPECT_EQ(WaitForSingleObject(bystander.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the bystander was ended";
+        CloseHandle(bystander.hProcess);
+        CloseHandle(given);
+        CloseHandle(cmd.hProcess);
+    }
 }
 
 // The handles this process holds, counted in the system's handle table.
