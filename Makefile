@@ -24,7 +24,7 @@ windows: setup
 	bash scripts/build.sh windows
 
 clean:
-	rm -rf build/native build/windows build/fuzz build/bench build/test-results build/dist build/installer
+	rm -rf build/native build/windows build/fuzz build/bench build/test-results build/dist build/installer build/wine-template
 
 dist:
 	bash scripts/dist.sh

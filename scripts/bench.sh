@@ -8,7 +8,7 @@ cd "$top"
 bash scripts/setup.sh
 bash scripts/build.sh bench
 bash scripts/build.sh windows
-. scripts/wine-env.sh
+. scripts/lib/wine-env.sh
 velnor_use_locale ja_JP.UTF-8
 out=$top/build/bench/results.raw
 : >"$out"

@@ -23,14 +23,17 @@ bash scripts/build.sh windows --target velnor $kit_targets
 # No release without the licence of every library the executable holds.
 bash scripts/check-notices.sh build/windows/src/velnor.map THIRD-PARTY-NOTICES.txt
 
-version=$(sed -n 's/^project(Velnor VERSION \([0-9][0-9]*\.[0-9][0-9]*\.[0-9][0-9]*\).*/\1/p' CMakeLists.txt)
-[ -n "$version" ] || { echo "dist: no 'project(Velnor VERSION x.y.z' line in CMakeLists.txt" >&2; exit 1; }
+# The version as CMake wrote it from project(); the checks of the release
+# take it from build/dist/version.
+version=$(sed -n 's/^#define VELNOR_VERSION_STRING "\([0-9][0-9.]*\)"$/\1/p' build/windows/generated/version.h)
+[ -n "$version" ] || { echo "dist: build/windows/generated/version.h names no version" >&2; exit 1; }
 
 exe=build/windows/src/velnor.exe
 dist=$top/build/dist
 stage=$dist/stage
 rm -rf "$dist"
 mkdir -p "$stage"
+echo "$version" >"$dist/version"
 cp "$exe" "$stage/velnor.exe"
 cp docs/使い方.txt LICENSE THIRD-PARTY-NOTICES.txt "$stage/"
 

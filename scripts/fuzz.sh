@@ -9,7 +9,7 @@ cd "$top"
 bash scripts/setup.sh
 bash scripts/build.sh fuzz
 seconds=${FUZZ_SECONDS:-60}
-. scripts/wine-env.sh
+. scripts/lib/wine-env.sh
 velnor_use_locale ja_JP.UTF-8
 status=0
 for target in build/fuzz/fuzz/*_fuzz; do

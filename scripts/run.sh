@@ -7,7 +7,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 bash scripts/setup.sh
 bash scripts/build.sh windows --target velnor netsh_sim
-. scripts/wine-env.sh
+. scripts/lib/wine-env.sh
 trap velnor_wine_stop EXIT
 build=$top/build/windows
 velnor_wine_init "$build"
@@ -45,7 +45,7 @@ viewable_window() {
   done
   return 1
 }
-. scripts/grab.sh
+. scripts/lib/grab.sh
 
 id=
 for _ in $(seq 300); do

@@ -4,7 +4,7 @@
 # to the window (clipped to the screen) and write NAME.png, then delete the
 # request. A grab that cannot be made leaves no picture rather than an empty
 # one. Runs until killed.
-. "$(dirname "$0")/grab.sh"
+. "$(dirname "$0")/lib/grab.sh"
 dir=$1
 while :; do
   for r in "$dir"/*.req; do

@@ -12,7 +12,7 @@ cd "$top"
 
 work=$top/build/installer
 mkdir -p "$work"
-. scripts/checks.sh
+. scripts/lib/checks.sh
 checks_build_release "$work/dist.log"
 bash scripts/build.sh windows --target installer_pages >"$work/pages-build.log" 2>&1 ||
   { tail -20 "$work/pages-build.log"; bad "build installer_pages"; finish; }
@@ -102,7 +102,7 @@ check "使い方.txt is UTF-8 with a byte-order mark and CR LF line ends" guide_
 [ -f "$setup" ] || { bad "installer $setup was built"; finish; }
 
 # --- the Wine prefix --------------------------------------------------------
-. scripts/wine-env.sh
+. scripts/lib/wine-env.sh
 trap velnor_wine_stop EXIT
 velnor_wine_init "$work"
 case ",$WINEDLLOVERRIDES," in *winemenubuilder.exe=d*) ;; *) bad "winemenubuilder disabled"; finish ;; esac

@@ -3,11 +3,11 @@
 # unzipped into a fresh folder and started through cmd.exe, from a folder
 # without its bin (as from inside the zip), while Velnor runs, and for a
 # whole run; then its report checked. The whole run is narrowed to a few tests
-# of each layer (the layers themselves ran in full just before): it proves the
-# kit, its runner, report, probe, JUnit, pictures and the guard that keeps the
-# tests off the real netsh. Further runs of the probe alone meet a netsh that
-# prints English, one whose service is stopped, and a profile that bears a
-# made-up word; one run has a layer that hangs.
+# of each layer (the layers themselves run in full in entries of their own):
+# it proves the kit, its runner, report, probe, JUnit, pictures and the guard
+# that keeps the tests off the real netsh. Further runs of the probe alone
+# meet a netsh that prints English, one whose service is stopped, and a
+# profile that bears a made-up word; one run has a layer that hangs.
 # Everything runs in a Wine prefix of its own, never in the one `make run`
 # uses. Builds the kit first with scripts/dist.sh. Ends with "N passed, N
 # failed".
@@ -17,7 +17,7 @@ cd "$top"
 
 work=$top/build/kit-test
 mkdir -p "$work"
-. scripts/checks.sh
+. scripts/lib/checks.sh
 checks_build_release "$work/dist.log"
 kitzip=$top/build/dist/velnor-$version-wintest.zip
 
@@ -75,7 +75,7 @@ check "README.txt and checklist.txt open in Notepad (UTF-8 with a mark, CR LF) a
   texts_readable
 
 # The kit's own prefix: the one `make run` uses must not see any of this.
-. scripts/wine-env.sh
+. scripts/lib/wine-env.sh
 trap velnor_wine_stop EXIT
 shared_prefix=$top/build/windows/wine/prefix
 touch "$work/started"

@@ -1,8 +1,10 @@
-# Sourced by the run, test, bench and fuzz scripts: the locale they run under,
-# a throw-away Wine prefix inside the build tree, an Xvfb display started and
-# stopped by its own pid, and the simulated wireless service installed as the
-# prefix's own netsh.exe.
-# Never kills anything by name.
+# Sourced by the run, test, bench and fuzz scripts, the test lanes and the
+# scripted checks: the locale they run under, a throw-away Wine prefix inside
+# the build tree, an Xvfb display started and stopped by its own pid, and the
+# simulated wireless service installed as the prefix's own netsh.exe.
+# Never kills anything by name: what it ends, it ends by pid or by prefix.
+
+velnor_top=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 
 # What the throw-away prefix holds beyond what wineboot makes. Bump the
 # revision when it changes: a prefix made before gets the new settings on its
@@ -36,8 +38,48 @@ velnor_prefix_settings() {
   wineserver -w
 }
 
+# Every prefix starts as a copy of one template, made once by wineboot
+# (build/wine-template): copying a ready prefix costs a few seconds of disk,
+# where each wineboot costs a quarter of a minute of both cores.
+velnor_wine_template=$velnor_top/build/wine-template
+
+# Brings WINEPREFIX to the current revision of its settings.
+velnor_prefix_current() {
+  local ready=$WINEPREFIX/.velnor-ready
+  [ "$(cat "$ready" 2>/dev/null)" = "$VELNOR_PREFIX_REVISION" ] && return 0
+  velnor_prefix_settings "$WINEPREFIX.reg" || { echo "wine: could not set up the prefix $WINEPREFIX" >&2; return 1; }
+  echo "$VELNOR_PREFIX_REVISION" >"$ready"
+}
+
+# Makes WINEPREFIX as a copy of the template, making or updating the template
+# first. The template's lock lets lanes that start together make it once.
+velnor_prefix_make() {
+  local target=$WINEPREFIX
+  echo "wine: creating the prefix in $target"
+  rm -rf "$target" "$target.part"
+  mkdir -p "$(dirname "$target")" "$velnor_wine_template"
+  (
+    flock 8 || exit 1
+    export WINEPREFIX=$velnor_wine_template/prefix
+    if [ ! -f "$WINEPREFIX/.velnor-ready" ]; then
+      echo "wine: creating the template prefix in $WINEPREFIX"
+      rm -rf "$WINEPREFIX"
+      wineboot -i </dev/null >"$velnor_wine_template/wineboot.log" 2>&1
+      wineserver -w
+    fi
+    velnor_prefix_current && cp -a "$WINEPREFIX" "$target.part" && mv "$target.part" "$target"
+  ) 8>"$velnor_wine_template/lock"
+}
+
+# Sets up the prefix BUILD/wine/prefix for this shell. One shell at a time
+# uses a prefix: a watcher outside this shell's process tree holds the
+# prefix's lock while the shell runs, and when the shell ends without
+# velnor_wine_stop (CTest kills an entry that ran out of its time outright,
+# and Wine's processes are not the shell's children) it ends this prefix's
+# processes and this shell's Xvfb, and only those, before the next user of
+# the prefix may start.
 velnor_wine_init() {
-  local build=$1 ready
+  local build=$1
   export WINEPREFIX=$build/wine/prefix
   # Wine stays quiet, but for its error channel of virtual memory: under load
   # it now and then cannot set up a new process ("failed to map the shared
@@ -49,18 +91,49 @@ velnor_wine_init() {
   # the Linux home folder.
   export WINEDLLOVERRIDES="mscoree,mshtml=;netsh.exe=n;winemenubuilder.exe=d"
   velnor_use_locale "${VELNOR_LOCALE:-ja_JP.UTF-8}" || return 1
-  ready=$WINEPREFIX/.velnor-ready
-  if [ ! -f "$ready" ]; then
-    echo "wine: creating the prefix in $WINEPREFIX"
-    rm -rf "$WINEPREFIX"
-    mkdir -p "$(dirname "$WINEPREFIX")"
-    wineboot -i </dev/null >"$build/wine/wineboot.log" 2>&1
-    wineserver -w
+  velnor_wine_guard "$build/wine" || return 1
+  if [ ! -f "$WINEPREFIX/.velnor-ready" ]; then
+    velnor_prefix_make || return 1
   fi
-  if [ "$(cat "$ready" 2>/dev/null)" != "$VELNOR_PREFIX_REVISION" ]; then
-    velnor_prefix_settings "$build/wine/prefix.reg" || { echo "wine: could not set up the prefix" >&2; return 1; }
-    echo "$VELNOR_PREFIX_REVISION" >"$ready"
-  fi
+  velnor_prefix_current
+}
+
+VELNOR_GUARD=
+velnor_wine_guard() {
+  local dir=$1 owner=$$ i
+  mkdir -p "$dir"
+  VELNOR_GUARD=$dir/guard.$owner
+  rm -f "$VELNOR_GUARD".*
+  # Started from a subshell that ends at once, so that the watcher is no
+  # child of this shell; its output goes nowhere near CTest's pipe.
+  (
+    (
+      exec 9>"$dir/lock" </dev/null >/dev/null 2>&1
+      flock 9 || exit 1
+      touch "$VELNOR_GUARD.held"
+      tail -s 0.2 --pid="$owner" -f /dev/null
+      if [ ! -e "$VELNOR_GUARD.stopped" ]; then
+        wineserver -k
+        timeout 20 wineserver -w
+        velnor_end_pid_of Xvfb "$VELNOR_GUARD.xvfb"
+      fi
+      rm -f "$VELNOR_GUARD".*
+    ) &
+  )
+  for i in $(seq 1200); do
+    [ -e "$VELNOR_GUARD.held" ] && return 0
+    sleep 0.05
+  done
+  echo "wine: the prefix in $dir is still held by another run" >&2
+  return 1
+}
+
+# Ends the process whose pid the file FILE holds, if it still is a COMMAND.
+velnor_end_pid_of() {
+  local pid
+  pid=$(cat "$2" 2>/dev/null) || return 0
+  [ -n "$pid" ] && [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = "$1" ] && kill "$pid" 2>/dev/null
+  return 0
 }
 
 # Sets the locale for everything started from this shell. The shell itself
@@ -98,8 +171,12 @@ velnor_xvfb_start() {
   done
   [ -s "$work/display" ] || { echo "Xvfb did not start" >&2; return 1; }
   export DISPLAY=":$(cat "$work/display")"
+  [ -n "$VELNOR_GUARD" ] && echo "$VELNOR_XVFB_PID" >"$VELNOR_GUARD.xvfb"
+  return 0
 }
 
+# Ends this prefix's processes and this shell's Xvfb; the prefix's watcher
+# then lets go of it once this shell ends.
 velnor_wine_stop() {
   if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
     wineserver -k 2>/dev/null || true
@@ -110,6 +187,8 @@ velnor_wine_stop() {
     wait "$VELNOR_XVFB_PID" 2>/dev/null || true
     VELNOR_XVFB_PID=
   fi
+  [ -n "$VELNOR_GUARD" ] && touch "$VELNOR_GUARD.stopped"
+  return 0
 }
 
 # A Linux path as Wine's Z: drive sees it.
