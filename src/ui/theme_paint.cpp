@@ -87,9 +87,10 @@ void DrawRadioButton(const NMCUSTOMDRAW& d, const Theme& t, Surface surface) {
     const bool checked = SendMessageW(h, BM_GETCHECK, 0, 0) == BST_CHECKED;
     RECT r = d.rc;
     FillRect(d.hdc, &r, SurfaceBrush(surface));
-    const int size = Scale(13, dpi);
+    const int size = Scale(kRadioCircleSize, dpi);
     const int top = r.top + (r.bottom - r.top - size) / 2;
-    RECT circle{r.left + Scale(1, dpi), top, r.left + Scale(1, dpi) + size, top + size};
+    const int left = r.left + Scale(kRadioCircleLeft, dpi);
+    RECT circle{left, top, left + size, top + size};
     {
         GdiObject brush(CreateSolidBrush(ButtonFace(t, d.uItemState, t.panel)));
         GdiObject pen(CreatePen(PS_SOLID, std::max(1, Scale(1, dpi)), ButtonEdge(t, d.uItemState, t.window, checked)));
@@ -98,7 +99,7 @@ void DrawRadioButton(const NMCUSTOMDRAW& d, const Theme& t, Surface surface) {
         Ellipse(d.hdc, circle.left, circle.top, circle.right, circle.bottom);
     }
     if (checked) {
-        const int dot = size * 5 / 13;
+        const int dot = size * 5 / kRadioCircleSize;
         const int cx = (circle.left + circle.right) / 2, cy = (circle.top + circle.bottom) / 2;
         GdiObject brush(CreateSolidBrush(disabled ? Mix(t.accent, t.window, 60) : t.accent));
         Selected b(d.hdc, brush.get());
@@ -111,7 +112,7 @@ void DrawRadioButton(const NMCUSTOMDRAW& d, const Theme& t, Surface surface) {
     // The text doubles every "&" of the name (radio_group.h): drawn with
     // prefix processing, as the system draws it, it shows the name exactly.
     const std::wstring text = TextOf(h);
-    RECT tr{circle.right + Scale(5, dpi), r.top, r.right, r.bottom};
+    RECT tr{r.left + RadioTextLeft(dpi), r.top, r.right, r.bottom};
     RECT measured = tr;
     // Measured without vertical centring: with it, the measured height runs
     // from the top of the row, and the focus box would fill the row.

@@ -6,11 +6,23 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "ui/dpi.h"
 #include "ui/theme.h"
 
 namespace velnor {
 
 enum class Surface { Window, Panel };
+
+// A radio button as the theme draws it, in pixels at 96 DPI: its circle
+// stands 1 in from the left and is 13 across, and its text begins 5 after it.
+inline constexpr int kRadioCircleLeft = 1;
+inline constexpr int kRadioCircleSize = 13;
+inline constexpr int kRadioTextGap = 5;
+// Where a radio button's text begins at a DPI, each part scaled as it is
+// drawn.
+inline int RadioTextLeft(UINT dpi) {
+    return Scale(kRadioCircleLeft, dpi) + Scale(kRadioCircleSize, dpi) + Scale(kRadioTextGap, dpi);
+}
 
 // True when the theme paints; false under high contrast or without a theme.
 bool ThemeActive();

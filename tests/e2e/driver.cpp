@@ -36,44 +36,10 @@ std::wstring BuiltProgram(const wchar_t* name) {
     return TestExeFolder() + L"\\..\\src\\" + name;
 }
 
-bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    do {
-        if (condition()) return true;
-        Sleep(20);
-    } while (GetTickCount() - start < timeoutMs);
-    return condition();
-}
-
-bool Answers(HWND h, DWORD timeoutMs) {
-    DWORD_PTR ignored = 0;
-    return SendMessageTimeoutW(h, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &ignored) != 0;
-}
-
 bool GuardHeld() {
     HANDLE guard = OpenMutexW(SYNCHRONIZE, FALSE, L"Velnor/Orvo Project");
     if (guard) CloseHandle(guard);
     return guard != nullptr;
-}
-
-std::wstring WindowText(HWND h) {
-    DWORD_PTR len = 0;
-    if (!SendMessageTimeoutW(h, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &len)) return L"<no answer>";
-    std::wstring s(len + 1, L'\0');
-    DWORD_PTR got = 0;
-    SendMessageTimeoutW(h, WM_GETTEXT, len + 1, reinterpret_cast<LPARAM>(s.data()), SMTO_ABORTIFHUNG, 5000, &got);
-    s.resize(got);
-    return s;
-}
-
-std::wstring ShownText(HWND h) {
-    const std::wstring raw = WindowText(h);
-    std::wstring shown;
-    for (size_t i = 0; i < raw.size(); ++i) {
-        if (raw[i] != L'&') shown += raw[i];
-        else if (i + 1 < raw.size() && raw[i + 1] == L'&') shown += raw[++i];
-    }
-    return shown;
 }
 
 std::wstring AccessibleName(HWND h) {
@@ -93,61 +59,6 @@ std::wstring AccessibleName(HWND h) {
     }
     if (SUCCEEDED(com)) CoUninitialize();
     return name;
-}
-
-std::wstring ClassOf(HWND h) {
-    wchar_t c[256] = {};
-    GetClassNameW(h, c, 256);
-    return c;
-}
-
-std::vector<HWND> TopWindows(DWORD pid) {
-    struct Ctx {
-        DWORD pid;
-        std::vector<HWND> found;
-    } ctx{pid, {}};
-    EnumWindows(
-        [](HWND h, LPARAM lp) -> BOOL {
-            auto* c = reinterpret_cast<Ctx*>(lp);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(h, &owner);
-            if (owner == c->pid) c->found.push_back(h);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&ctx));
-    return ctx.found;
-}
-
-HWND FindTopWindow(DWORD pid, const std::wstring& cls, bool visibleOnly) {
-    for (HWND h : TopWindows(pid))
-        if (ClassOf(h) == cls && (!visibleOnly || IsWindowVisible(h))) return h;
-    return nullptr;
-}
-
-std::vector<HWND> Children(HWND parent) {
-    std::vector<HWND> out;
-    EnumChildWindows(
-        parent,
-        [](HWND h, LPARAM lp) -> BOOL {
-            reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&out));
-    return out;
-}
-
-std::vector<HWND> Radios(HWND window) {
-    std::vector<std::pair<LONG, HWND>> found;
-    for (HWND h : Children(window)) {
-        if (ClassOf(h) != L"Button" || (GetWindowLongPtrW(h, GWL_STYLE) & BS_TYPEMASK) != BS_AUTORADIOBUTTON) continue;
-        RECT r;
-        GetWindowRect(h, &r);
-        found.emplace_back(r.top, h);
-    }
-    std::stable_sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::vector<HWND> out;
-    for (const auto& f : found) out.push_back(f.second);
-    return out;
 }
 
 HWND Radio(HWND window, size_t index) {
@@ -185,10 +96,27 @@ GUITHREADINFO ThreadInfoOf(HWND window) {
 HWND FocusIn(HWND window) { return ThreadInfoOf(window).hwndFocus; }
 HWND ActiveIn(HWND window) { return ThreadInfoOf(window).hwndActive; }
 
-HWND ButtonByText(HWND window, const std::wstring& text) {
-    for (HWND h : Children(window))
-        if (ClassOf(h) == L"Button" && WindowText(h) == text) return h;
-    return nullptr;
+HWND WaitForErrorBox(DWORD pid, DWORD timeoutMs) {
+    HWND box = nullptr;
+    WaitFor([&] { return (box = FindTopWindow(pid, L"#32770")) != nullptr; }, timeoutMs);
+    return box;
+}
+
+std::wstring ErrorBoxText(HWND box) {
+    // A message box's text is its static control 0xFFFF.
+    return WindowText(GetDlgItem(box, 0xFFFF));
+}
+
+void DismissErrorBox(HWND box) { PostMessageW(box, WM_COMMAND, IDOK, 0); }
+
+std::wstring SystemMessage(DWORD code) {
+    wchar_t* text = nullptr;
+    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr,
+                   code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring message = text ? text : L"";
+    LocalFree(text);
+    while (!message.empty() && (message.back() <= L' ' || message.back() == L'.')) message.pop_back();
+    return message;
 }
 
 namespace {
@@ -342,137 +270,11 @@ SIZE WindowFontTextSize(const std::wstring& text, int dpi) {
     return size;
 }
 
-ScreenPixels::ScreenPixels(HWND window) {
-    RECT rc{};
-    GetClientRect(window, &rc);
-    width_ = rc.right;
-    height_ = rc.bottom;
-    if (width_ <= 0 || height_ <= 0) return;
-    POINT origin{0, 0};
-    ClientToScreen(window, &origin);
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width_, -height_, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, dib);
-    BitBlt(memory, 0, 0, width_, height_, screen, origin.x, origin.y, SRCCOPY);
-    GdiFlush();
-    const auto* rows = static_cast<const DWORD*>(bits);
-    pixels_.reserve(static_cast<size_t>(width_) * height_);
-    // A DIB holds 0x00RRGGBB; a COLORREF is 0x00BBGGRR.
-    for (int i = 0; i < width_ * height_; ++i)
-        pixels_.push_back(RGB((rows[i] >> 16) & 0xFF, (rows[i] >> 8) & 0xFF, rows[i] & 0xFF));
-    SelectObject(memory, old);
-    DeleteObject(dib);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-}
-
-COLORREF ScreenPixels::At(int x, int y) const {
-    if (x < 0 || y < 0 || x >= width_ || y >= height_) return CLR_INVALID;
-    return pixels_[static_cast<size_t>(y) * width_ + x];
-}
-
-int ScreenPixels::Count(COLORREF colour) const { return Count(colour, {0, 0, width_, height_}); }
-
-int ScreenPixels::Count(COLORREF colour, const RECT& area) const {
-    int n = 0;
-    for (int y = std::max<LONG>(area.top, 0); y < std::min<LONG>(area.bottom, height_); ++y)
-        for (int x = std::max<LONG>(area.left, 0); x < std::min<LONG>(area.right, width_); ++x)
-            n += At(x, y) == colour;
-    return n;
-}
-
-namespace {
-
-// The pixels of a bitmap as 24-bit bottom-up rows, with the header for a BMP.
-std::string Pixels(HDC dc, HBITMAP bitmap, BITMAPINFOHEADER& header) {
-    header = {};
-    header.biSize = sizeof(header);
-    BITMAP b{};
-    GetObjectW(bitmap, sizeof(b), &b);
-    header.biWidth = b.bmWidth;
-    header.biHeight = b.bmHeight;
-    header.biPlanes = 1;
-    header.biBitCount = 24;
-    header.biCompression = BI_RGB;
-    const size_t stride = (static_cast<size_t>(b.bmWidth) * 3 + 3) & ~size_t{3};
-    std::string pixels(stride * static_cast<size_t>(b.bmHeight), '\0');
-    if (!GetDIBits(dc, bitmap, 0, static_cast<UINT>(b.bmHeight), pixels.data(), reinterpret_cast<BITMAPINFO*>(&header),
-                   DIB_RGB_COLORS))
-        pixels.clear();
-    return pixels;
-}
-
-// Whether every pixel has one colour: nothing was drawn, or not yet.
-bool Uniform(const std::string& pixels, const BITMAPINFOHEADER& header) {
-    const size_t stride = (static_cast<size_t>(header.biWidth) * 3 + 3) & ~size_t{3};
-    for (LONG y = 0; y < header.biHeight; ++y)
-        for (LONG x = 0; x < header.biWidth; ++x)
-            if (pixels.compare(y * stride + x * 3, 3, pixels, 0, 3) != 0) return false;
-    return true;
-}
-
-// The window as it draws itself (PrintWindow, which on Windows also renders
-// what the compositor holds). Where the system prints nothing for another
-// process's window (Wine), the screen under it, once the window has painted.
-void PrintWindowTo(HWND window, const std::wstring& path) {
-    RECT r{};
-    GetWindowRect(window, &r);
-    const int width = r.right - r.left, height = r.bottom - r.top;
-    if (width <= 0 || height <= 0) return;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    BITMAPINFOHEADER header{};
-    constexpr UINT kRenderFullContent = 2;  // PW_RENDERFULLCONTENT, Windows 8.1 and later
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    const bool printed = PrintWindow(window, memory, kRenderFullContent);
-    SelectObject(memory, old);  // GetDIBits wants the bitmap out of every device context
-    std::string pixels = Pixels(memory, bitmap, header);
-    if (!printed || pixels.empty() || Uniform(pixels, header)) {
-        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        WaitFor(
-            [&] {
-                // Only the part on the screen: a maximised window reaches
-                // past its edges, and a copy from outside may fail whole.
-                const RECT desktop{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
-                                   GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
-                                   GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-                RECT visible{};
-                IntersectRect(&visible, &r, &desktop);
-                old = SelectObject(memory, bitmap);
-                BitBlt(memory, visible.left - r.left, visible.top - r.top, visible.right - visible.left,
-                       visible.bottom - visible.top, screen, visible.left, visible.top, SRCCOPY);
-                SelectObject(memory, old);
-                pixels = Pixels(memory, bitmap, header);
-                return !pixels.empty() && !Uniform(pixels, header);
-            },
-            3000);
-    }
-    if (!pixels.empty()) {
-        BITMAPFILEHEADER file{};
-        file.bfType = 0x4D42;
-        file.bfOffBits = sizeof(file) + sizeof(header);
-        file.bfSize = static_cast<DWORD>(file.bfOffBits + pixels.size());
-        std::string bytes(reinterpret_cast<const char*>(&file), sizeof(file));
-        bytes.append(reinterpret_cast<const char*>(&header), sizeof(header));
-        WriteFile(path, bytes + pixels);
-    }
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-}
-
-}  // namespace
-
 void Shot(HWND window, const std::wstring& name) {
     wchar_t dir[MAX_PATH] = {};
     if (GetEnvironmentVariableW(L"VELNOR_PICTURE_DIR", dir, MAX_PATH)) {
         // A minimised window has nothing to show.
-        if (!IsIconic(window)) PrintWindowTo(window, std::wstring(dir) + L"\\" + name + L".bmp");
+        if (!IsIconic(window)) test::SaveWindowPicture(window, std::wstring(dir) + L"\\" + name + L".bmp");
         return;
     }
     if (!GetEnvironmentVariableW(L"VELNOR_SHOT_DIR", dir, MAX_PATH)) return;

@@ -9,44 +9,37 @@
 #include <string>
 #include <vector>
 
+#include "support/screen_pixels.h"
+#include "support/window_reading.h"
+
 namespace velnor::e2e {
+
+// Reading windows and the screen, as every reader of the program's windows
+// does.
+using test::Answers;
+using test::ButtonByText;
+using test::Children;
+using test::ClassOf;
+using test::FindTopWindow;
+using test::kPatienceMs;
+using test::Radios;
+using test::ScreenPixels;
+using test::ShownText;
+using test::TopWindows;
+using test::WaitFor;
+using test::WindowText;
 
 // The folder of the test executable, and the program built beside it.
 std::wstring TestExeFolder();
 std::wstring BuiltProgram(const wchar_t* name = L"velnor.exe");
 
-// How long a test waits for a sign that something happened before it calls
-// it a failure. Generous, because the verdict never depends on it: a passing
-// test returns at the sign, and only a failing one waits this long. Shared
-// machines can be slow to start a Wine process.
-inline constexpr DWORD kPatienceMs = 30000;
-
-bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = kPatienceMs);
-
-// Whether the window's thread answers a sent message in time: it has then
-// finished what it was doing when the message was sent and is back in a
-// message loop.
-bool Answers(HWND h, DWORD timeoutMs = 5000);
-
 // Whether some copy of the program holds its single-instance guard.
 bool GuardHeld();
 
-std::wstring WindowText(HWND h);
-std::wstring ClassOf(HWND h);
-// A button's text as the system draws it: "&&" shows as "&", and a single
-// "&" is not drawn but underlines the next letter as its keyboard shortcut.
-std::wstring ShownText(HWND h);
 // The name assistive technology reads for a window (its accessible object's
 // name), or "<none>".
 std::wstring AccessibleName(HWND h);
 
-// Top-level windows of a process, visible or not.
-std::vector<HWND> TopWindows(DWORD pid);
-HWND FindTopWindow(DWORD pid, const std::wstring& cls, bool visibleOnly = true);
-std::vector<HWND> Children(HWND parent);
-
-// The radio buttons among a window's descendants, top to bottom.
-std::vector<HWND> Radios(HWND window);
 // The radio button at `index`, or null with a test failure that names the
 // buttons there are: a test never reaches past the end of what it found.
 HWND Radio(HWND window, size_t index);
@@ -57,8 +50,14 @@ int CheckedRadio(HWND window);
 // thread of `window`.
 HWND FocusIn(HWND window);
 HWND ActiveIn(HWND window);
-// The descendant push button with that caption.
-HWND ButtonByText(HWND window, const std::wstring& text);
+// The message box the program shows for an error, or null when none
+// appeared in time; its text; its OK pressed.
+HWND WaitForErrorBox(DWORD pid, DWORD timeoutMs = kPatienceMs);
+std::wstring ErrorBoxText(HWND box);
+void DismissErrorBox(HWND box);
+// The system's message for an error code, as the program quotes it, without
+// the line end and full stop that FormatMessage gives it.
+std::wstring SystemMessage(DWORD code);
 
 // A list view with tick boxes in another process.
 std::vector<std::wstring> ListItems(HANDLE process, HWND list);
@@ -82,24 +81,6 @@ void PressKeys(std::initializer_list<WORD> keys);
 // The size of a text in the program's window font (the menu font's face,
 // 8 points) at a DPI; its height is the font's line height.
 SIZE WindowFontTextSize(const std::wstring& text, int dpi = 96);
-
-// A copy of what the screen shows of a window's client area now.
-class ScreenPixels {
-public:
-    explicit ScreenPixels(HWND window);
-    int Width() const { return width_; }
-    int Height() const { return height_; }
-    // The colour at a client point; CLR_INVALID outside.
-    COLORREF At(int x, int y) const;
-    // How many pixels of the rectangle (all of it by default) have exactly
-    // that colour.
-    int Count(COLORREF colour) const;
-    int Count(COLORREF colour, const RECT& area) const;
-
-private:
-    int width_ = 0, height_ = 0;
-    std::vector<COLORREF> pixels_;
-};
 
 // Asks the screenshot watcher of the test run for a picture of the window,
 // saved as NAME.png in the run's screenshot folder. The test kit sets

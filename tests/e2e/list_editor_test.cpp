@@ -308,13 +308,11 @@ TEST_F(ListEditorTest, AHiddenListThatCannotBeWrittenKeepsTheEditorOpen) {
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
     const size_t before = sim->Commands().size();
     ASSERT_TRUE(ClickToolButton(program->Process(), toolbar, L"OK"));
-    HWND box = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (box = FindTopWindow(program->Pid(), L"#32770")) != nullptr; }));
-    wchar_t text[1024] = {};
-    GetDlgItemTextW(box, 0xFFFF, text, 1024);
+    HWND box = WaitForErrorBox(program->Pid());
+    ASSERT_NE(box, nullptr);
     const std::wstring head = L"ファイル \"" + File(L"Disable.lst") + L"\" を作成できません。";
-    EXPECT_EQ(std::wstring(text).substr(0, head.size()), head);
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(ErrorBoxText(box).substr(0, head.size()), head);
+    DismissErrorBox(box);
     ASSERT_TRUE(WaitFor([&] { return FindTopWindow(program->Pid(), L"#32770") == nullptr; }));
     CloseHandle(lock);
     EXPECT_TRUE(IsWindowVisible(editor));
@@ -334,20 +332,13 @@ TEST_F(ListEditorTest, AReadOnlyHiddenListGivesTheExactCreateError) {
     ASSERT_NO_FATAL_FAILURE(Open());
     Tick(0, true);
     ASSERT_TRUE(ClickToolButton(program->Process(), toolbar, L"OK"));
-    HWND box = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (box = FindTopWindow(program->Pid(), L"#32770")) != nullptr; }));
-    wchar_t text[1024] = {};
-    GetDlgItemTextW(box, 0xFFFF, text, 1024);
-    wchar_t* cause = nullptr;
-    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr,
-                   ERROR_ACCESS_DENIED, 0, reinterpret_cast<wchar_t*>(&cause), 0, nullptr);
-    std::wstring reason = cause ? cause : L"";
-    LocalFree(cause);
-    while (!reason.empty() && (reason.back() <= L' ' || reason.back() == L'.')) reason.pop_back();
-    std::wstring expected = L"ファイル \"" + File(L"Disable.lst") + L"\" を作成できません。" + reason;
+    HWND box = WaitForErrorBox(program->Pid());
+    ASSERT_NE(box, nullptr);
+    std::wstring expected =
+        L"ファイル \"" + File(L"Disable.lst") + L"\" を作成できません。" + SystemMessage(ERROR_ACCESS_DENIED);
     if (!expected.empty() && expected.back() > L'.') expected += L".";  // the error box's full stop
-    EXPECT_EQ(std::wstring(text), expected);
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(ErrorBoxText(box), expected);
+    DismissErrorBox(box);
     ASSERT_TRUE(WaitFor([&] { return FindTopWindow(program->Pid(), L"#32770") == nullptr; }));
     EXPECT_TRUE(IsWindowVisible(editor));
     SetFileAttributesW(File(L"Disable.lst").c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -385,14 +376,12 @@ TEST_F(ListEditorTest, WhileTheListsCannotBeReadOkIsRefused) {
         HANDLE lock = CreateFileW(File(c.locked).c_str(), GENERIC_READ, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
         ASSERT_NE(lock, INVALID_HANDLE_VALUE);
         PostMessageW(ButtonByText(main, L"リスト編集"), BM_CLICK, 0, 0);
-        HWND box = nullptr;
-        WaitFor([&] { return (box = FindTopWindow(program->Pid(), L"#32770")) != nullptr; });
+        HWND box = WaitForErrorBox(program->Pid());
         CloseHandle(lock);
         ASSERT_NE(box, nullptr);
-        wchar_t text[1024] = {};
-        GetDlgItemTextW(box, 0xFFFF, text, 1024);
-        EXPECT_EQ(std::wstring(text).rfind(L"ファイル " + File(c.locked) + L" は開けません。", 0), 0u) << text;
-        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        const std::wstring text = ErrorBoxText(box);
+        EXPECT_EQ(text.rfind(L"ファイル " + File(c.locked) + L" は開けません。", 0), 0u) << WideToUtf8(text);
+        DismissErrorBox(box);
         OpenEditorAfterError();
         EXPECT_EQ(Items(), c.items);
         EXPECT_EQ(ListTicks(list), Ticks(c.items.size(), false));
@@ -440,7 +429,7 @@ TEST_F(ListEditorTest, TheMainWindowTakesNoInputDuringASlowListing) {
 }
 
 // What the screen shows of a rectangle of a window, pixel by pixel.
-std::vector<COLORREF> Look(HWND window, const RECT& area) {
+std::vector<COLORREF> PixelsIn(HWND window, const RECT& area) {
     const ScreenPixels pixels(window);
     std::vector<COLORREF> out;
     for (LONG y = area.top; y < area.bottom; ++y)
@@ -495,18 +484,19 @@ TEST_F(ListEditorTest, OkAndCancelByKeyboard) {
         EXPECT_EQ(HiddenFile(), original);
         const RECT okRect = ToolButtonRect(program->Process(), toolbar, L"OK");
         const RECT cancelRect = ToolButtonRect(program->Process(), toolbar, L"Cancel");
-        const auto ok = Look(toolbar, okRect), cancel = Look(toolbar, cancelRect);
+        const auto ok = PixelsIn(toolbar, okRect), cancel = PixelsIn(toolbar, cancelRect);
         for (const auto& keys : c.toToolBar) press(keys);
         ASSERT_TRUE(WaitFor([&] { return FocusIn(editor) == toolbar; }, 5000));
         // The cue is on OK, and the arrows move it; Cancel looks as before.
-        ASSERT_TRUE(WaitFor([&] { return Look(toolbar, okRect) != ok; }, 5000)) << "no focus cue on OK";
-        EXPECT_EQ(Look(toolbar, cancelRect), cancel);
+        ASSERT_TRUE(WaitFor([&] { return PixelsIn(toolbar, okRect) != ok; }, 5000)) << "no focus cue on OK";
+        EXPECT_EQ(PixelsIn(toolbar, cancelRect), cancel);
         if (&c == &cases[0]) Shot(editor, L"list-editor-keyboard-on-ok");
         for (size_t i = 0; i + 1 < c.press.size(); ++i) press(c.press[i]);
         if (c.press.size() > 1) {
             const bool onCancel = !c.ok;
             ASSERT_TRUE(WaitFor([&] {
-                return (Look(toolbar, cancelRect) != cancel) == onCancel && (Look(toolbar, okRect) != ok) == !onCancel;
+                return (PixelsIn(toolbar, cancelRect) != cancel) == onCancel &&
+                       (PixelsIn(toolbar, okRect) != ok) == !onCancel;
             }, 5000)) << "the cue is not on " << (onCancel ? "Cancel" : "OK");
         }
         press(c.press.back());

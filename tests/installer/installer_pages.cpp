@@ -21,10 +21,20 @@
 #include <vector>
 
 #include "support/remote_memory.h"
+#include "support/screen_pixels.h"
+#include "support/window_reading.h"
 
 namespace {
 
-constexpr DWORD kPatienceMs = 60000;
+using velnor::test::CaptionHas;
+using velnor::test::Children;
+using velnor::test::ClassOf;
+using velnor::test::FindTopWindow;
+using velnor::test::WaitFor;
+using velnor::test::WindowText;
+
+// Installing and removing take longer than a window's answer.
+constexpr DWORD kInstallerPatienceMs = 60000;
 constexpr int kDescriptionId = 1043;
 constexpr int kHeaderTitleId = 1037;
 constexpr int kComponentTreeId = 1032;
@@ -45,101 +55,38 @@ void Problem(const std::wstring& line) {
     Say(L"PROBLEM " + line);
 }
 
-bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = kPatienceMs) {
-    const ULONGLONG end = GetTickCount64() + timeoutMs;
-    for (;;) {
-        if (condition()) return true;
-        if (GetTickCount64() >= end) return false;
-        Sleep(50);
-    }
-}
-
-std::wstring TextOf(HWND h) {
-    wchar_t buffer[4096] = {};
-    DWORD_PTR length = 0;
-    SendMessageTimeoutW(h, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 5000, &length);
-    return buffer;
-}
-
-std::wstring ClassOf(HWND h) {
-    wchar_t name[256] = {};
-    GetClassNameW(h, name, 256);
-    return name;
-}
-
-std::vector<HWND> Descendants(HWND parent) {
-    std::vector<HWND> out;
-    EnumChildWindows(
-        parent,
-        [](HWND h, LPARAM list) {
-            reinterpret_cast<std::vector<HWND>*>(list)->push_back(h);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&out));
-    return out;
-}
-
 // The installer's window: a visible dialog whose caption contains `caption`.
 HWND FindInstallerWindow(const std::wstring& caption) {
-    struct Search {
-        const std::wstring* caption;
-        HWND found;
-    } search{&caption, nullptr};
-    EnumWindows(
-        [](HWND h, LPARAM p) {
-            auto& s = *reinterpret_cast<Search*>(p);
-            if (IsWindowVisible(h) && ClassOf(h) == L"#32770" && TextOf(h).find(*s.caption) != std::wstring::npos &&
-                GetDlgItem(h, 1)) {
-                s.found = h;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    const auto captioned = CaptionHas(caption);
+    return FindTopWindow(velnor::test::kAnyProcess, L"#32770", true,
+                         [&](HWND h) { return captioned(h) && GetDlgItem(h, 1) != nullptr; });
 }
 
 // A message box of the installer's process: a visible dialog with a No button.
 HWND FindQuestion(DWORD pid) {
-    struct Search {
-        DWORD pid;
-        HWND found;
-    } search{pid, nullptr};
-    EnumWindows(
-        [](HWND h, LPARAM p) {
-            auto& s = *reinterpret_cast<Search*>(p);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(h, &owner);
-            if (owner == s.pid && IsWindowVisible(h) && ClassOf(h) == L"#32770" && GetDlgItem(h, IDNO)) {
-                s.found = h;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return FindTopWindow(pid, L"#32770", true, [](HWND h) { return GetDlgItem(h, IDNO) != nullptr; });
 }
 
 // What the page shows: every visible control's class and text. A page is
 // settled when this stays the same for a moment.
 std::wstring Fingerprint(HWND window) {
     std::wstring out;
-    for (HWND h : Descendants(window))
-        if (IsWindowVisible(h)) out += ClassOf(h) + (IsWindowEnabled(h) ? L":" : L"(off):") + TextOf(h) + L"\n";
+    for (HWND h : Children(window))
+        if (IsWindowVisible(h)) out += ClassOf(h) + (IsWindowEnabled(h) ? L":" : L"(off):") + WindowText(h) + L"\n";
     return out;
 }
 
 bool Settle(HWND window, std::wstring& fingerprint, const std::wstring& previous) {
     std::wstring last;
-    int same = 0;
+    ULONGLONG since = 0;  // when the page last changed
     return WaitFor([&] {
         if (!IsWindow(window)) return false;
         const std::wstring now = Fingerprint(window);
-        same = (now == last && now != previous) ? same + 1 : 0;
+        if (now != last || now == previous) since = GetTickCount64();
         last = now;
         fingerprint = now;
-        return same >= 4;
-    });
+        return GetTickCount64() - since >= 200;
+    }, kInstallerPatienceMs);
 }
 
 class Fonts {
@@ -249,12 +196,12 @@ void CheckTree(const std::wstring& page, HWND tree, HFONT font) {
         for (size_t k = 0; k < options.size(); ++k) {
             const size_t i = pass == 0 ? k : options.size() - 1 - k;
             const RECT& r = options[i];
-            const std::wstring before = TextOf(description);
+            const std::wstring before = WindowText(description);
             // The pointer moves a little on each look, as a resting hand does.
             int nudge = 0;
             if (!WaitFor([&] {
                     PointAt(tree, {(r.left + r.right) / 2 + (nudge ^= 1), (r.top + r.bottom) / 2});
-                    return TextOf(description) != before;
+                    return WindowText(description) != before;
                 }, 3000))
                 continue;
             described[i] = true;
@@ -269,7 +216,7 @@ void CheckTree(const std::wstring& page, HWND tree, HFONT font) {
 // room the control has.
 void CheckControl(const std::wstring& page, HWND h, HFONT font) {
     const std::wstring cls = ClassOf(h);
-    const std::wstring text = TextOf(h);
+    const std::wstring text = WindowText(h);
     const LONG_PTR style = GetWindowLongPtrW(h, GWL_STYLE);
     if (text.empty() || (cls != L"Static" && cls != L"Button")) return;
     RECT rc{};
@@ -309,7 +256,7 @@ void CheckControl(const std::wstring& page, HWND h, HFONT font) {
 }
 
 void CheckPage(const std::wstring& page, HWND window, const Fonts& fonts) {
-    std::vector<HWND> controls = Descendants(window);
+    std::vector<HWND> controls = Children(window);
     // On the welcome and finish pages the first label of the page is the
     // title, drawn large and bold; the header's title is bold.
     bool bitmapPage = false;
@@ -319,14 +266,14 @@ void CheckPage(const std::wstring& page, HWND window, const Fonts& fonts) {
     bool titleSeen = false;
     for (HWND h : controls) {
         if (!IsWindowVisible(h)) continue;
-        if (HalfWidthKatakana(TextOf(h))) Problem(page + L": half-width katakana in \"" + TextOf(h) + L"\"");
+        if (HalfWidthKatakana(WindowText(h))) Problem(page + L": half-width katakana in \"" + WindowText(h) + L"\"");
         if (GetDlgCtrlID(h) == kComponentTreeId && ClassOf(h) == WC_TREEVIEWW) {
             CheckTree(page, h, fonts.normal_);
             continue;
         }
         HFONT font = fonts.normal_;
         if (GetDlgCtrlID(h) == kHeaderTitleId && GetParent(h) == window) font = fonts.bold_;
-        if (bitmapPage && GetParent(h) != window && ClassOf(h) == L"Static" && !TextOf(h).empty() && !titleSeen) {
+        if (bitmapPage && GetParent(h) != window && ClassOf(h) == L"Static" && !WindowText(h).empty() && !titleSeen) {
             font = fonts.title_;
             titleSeen = true;
         }
@@ -334,43 +281,10 @@ void CheckPage(const std::wstring& page, HWND window, const Fonts& fonts) {
     }
 }
 
-// The page as a picture, for eyes.
-void Picture(HWND window, const std::wstring& path) {
-    RECT r{};
-    GetWindowRect(window, &r);
-    const int w = r.right - r.left, h = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, dib);
-    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    const DWORD stride = (static_cast<DWORD>(w) * 3 + 3) & ~3u;
-    BITMAPFILEHEADER file{};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof(file) + sizeof(BITMAPINFOHEADER);
-    file.bfSize = file.bfOffBits + stride * static_cast<DWORD>(h);
-    HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (out != INVALID_HANDLE_VALUE) {
-        DWORD done = 0;
-        WriteFile(out, &file, sizeof(file), &done, nullptr);
-        WriteFile(out, &info.bmiHeader, sizeof(BITMAPINFOHEADER), &done, nullptr);
-        WriteFile(out, bits, stride * static_cast<DWORD>(h), &done, nullptr);
-        CloseHandle(out);
-    }
-    SelectObject(memory, old);
-    DeleteObject(dib);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-}
-
 void Click(HWND window, int id) { PostMessageW(GetDlgItem(window, id), BM_CLICK, 0, 0); }
 
 bool Shows(HWND window, const wchar_t* cls) {
-    for (HWND h : Descendants(window))
+    for (HWND h : Children(window))
         if (IsWindowVisible(h) && ClassOf(h) == cls) return true;
     return false;
 }
@@ -388,7 +302,7 @@ enum class Then { Stay, Next, Last };
 bool WalkPages(const wchar_t* name, const wchar_t* caption, const Fonts& fonts, const std::wstring& pictures,
                const std::function<Then(HWND)>& step) {
     HWND window = nullptr;
-    if (!WaitFor([&] { return (window = FindInstallerWindow(caption)) != nullptr; })) {
+    if (!WaitFor([&] { return (window = FindInstallerWindow(caption)) != nullptr; }, kInstallerPatienceMs)) {
         Problem(std::wstring(name) + L": no window");
         return false;
     }
@@ -402,13 +316,14 @@ bool WalkPages(const wchar_t* name, const wchar_t* caption, const Fonts& fonts, 
         previous = fingerprint;
         if (Working(window)) continue;
         const std::wstring title = std::wstring(name) + L" page " + std::to_wstring(page);
-        Picture(window, pictures + L"\\" + name + L"-" + std::to_wstring(page) + L".bmp");
+        // The page as a picture, for eyes.
+        velnor::test::SaveWindowPicture(window, pictures + L"\\" + name + L"-" + std::to_wstring(page) + L".bmp");
         CheckPage(title, window, fonts);
         ++page;
         const Then then = step(window);
         if (then == Then::Last) break;
     }
-    return WaitFor([&] { return !IsWindow(window); });
+    return WaitFor([&] { return !IsWindow(window); }, kInstallerPatienceMs);
 }
 
 }  // namespace
@@ -435,7 +350,7 @@ int wmain(int argc, wchar_t** argv) {
         // The progress page goes on to the finish page by itself.
         if (Shows(window, PROGRESS_CLASSW)) return Then::Stay;
         bool finish = false;
-        for (HWND h : Descendants(window)) {
+        for (HWND h : Children(window)) {
             if (!IsWindowVisible(h) || ClassOf(h) != L"Button" ||
                 (GetWindowLongPtrW(h, GWL_STYLE) & BS_TYPEMASK) != BS_AUTOCHECKBOX)
                 continue;
@@ -446,7 +361,7 @@ int wmain(int argc, wchar_t** argv) {
         Click(window, 1);
         return finish ? Then::Last : Then::Next;
     });
-    if (WaitForSingleObject(pi.hProcess, kPatienceMs) != WAIT_OBJECT_0) Problem(L"setup did not end");
+    if (WaitForSingleObject(pi.hProcess, kInstallerPatienceMs) != WAIT_OBJECT_0) Problem(L"setup did not end");
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
     if (!installed) return 1;
@@ -469,9 +384,9 @@ int wmain(int argc, wchar_t** argv) {
         DWORD pid = 0;
         GetWindowThreadProcessId(window, &pid);
         HWND question = nullptr;
-        if (WaitFor([&] { return (question = FindQuestion(pid)) != nullptr; })) {
-            for (HWND h : Descendants(question))
-                if (HalfWidthKatakana(TextOf(h))) Problem(L"uninstall question: half-width katakana");
+        if (WaitFor([&] { return (question = FindQuestion(pid)) != nullptr; }, kInstallerPatienceMs)) {
+            for (HWND h : Children(question))
+                if (HalfWidthKatakana(WindowText(h))) Problem(L"uninstall question: half-width katakana");
             PostMessageW(GetDlgItem(question, IDNO), BM_CLICK, 0, 0);
         } else {
             Problem(L"uninstall: no question about the data folder");

@@ -12,13 +12,13 @@
 #include <string>
 
 #include "platform/utf.h"
+#include "support/window_reading.h"
+#include "ui/dpi.h"
+#include "ui/theme_paint.h"
 
 namespace {
 
 constexpr wchar_t kFactsMessage[] = L"Velnor kit: window facts";
-// The theme draws a radio button's circle 1 px in, 13 px wide, and its text
-// 5 px after it, at 96 DPI.
-constexpr int kRadioTextIndent96 = 19;
 
 std::wstring FactsFile() {
     const DWORD size = GetEnvironmentVariableW(L"VELNOR_KIT_WINDOW_FACTS", nullptr, 0);
@@ -28,24 +28,10 @@ std::wstring FactsFile() {
     return path;
 }
 
-UINT DpiOf(HWND h) {
-    using DpiForWindowFn = UINT(WINAPI*)(HWND);
-    static const auto dpiForWindow = reinterpret_cast<DpiForWindowFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-    return dpiForWindow ? dpiForWindow(h) : 96;
-}
-
-std::wstring TextOf(HWND h) {
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(h)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(h, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
-std::wstring ClassOf(HWND h) {
-    wchar_t name[64] = {};
-    GetClassNameW(h, name, 64);
-    return name;
-}
+using velnor::DpiOf;
+using velnor::test::ClassOf;
+using velnor::test::ShownText;
+using velnor::test::WindowText;
 
 std::wstring FontFacts(HFONT font) {
     if (!font) return L"the system font (no WM_SETFONT)";
@@ -80,17 +66,6 @@ std::wstring Fit(const wchar_t* kind, const std::wstring& text, int needs, int h
     wchar_t numbers[96];
     swprintf(numbers, 96, L"%ls: needs %d px, has %d px", needs <= has ? L"fits" : L"DOES NOT FIT", needs, has);
     return std::wstring(L"  ") + kind + L" [" + text + L"] " + numbers;
-}
-
-// The text as a control with prefix processing shows it: "&&" is one "&",
-// a single "&" underlines the next letter and is not drawn.
-std::wstring Shown(const std::wstring& text) {
-    std::wstring out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == L'&' && i + 1 < text.size()) ++i;
-        out += text[i];
-    }
-    return out;
 }
 
 struct Facts {
@@ -134,13 +109,14 @@ BOOL CALLBACK ControlFacts(HWND control, LPARAM data) {
     const HFONT font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
     RECT client{};
     GetClientRect(control, &client);
-    const std::wstring text = TextOf(control);
+    const std::wstring text = WindowText(control);
     const LONG_PTR type = GetWindowLongPtrW(control, GWL_STYLE) & BS_TYPEMASK;
     if (type == BS_AUTORADIOBUTTON || type == BS_RADIOBUTTON) {
-        const int indent = MulDiv(kRadioTextIndent96, static_cast<int>(DpiOf(control)), 96);
-        facts.Line(Fit(L"radio", Shown(text), Extent(control, font, text, DT_LEFT | DT_HIDEPREFIX), client.right - indent));
+        const int indent = velnor::RadioTextLeft(DpiOf(control));
+        facts.Line(Fit(L"radio", ShownText(control), Extent(control, font, text, DT_LEFT | DT_HIDEPREFIX),
+                       client.right - indent));
     } else {
-        facts.Line(Fit(L"button", Shown(text), Extent(control, font, text, DT_CENTER), client.right));
+        facts.Line(Fit(L"button", ShownText(control), Extent(control, font, text, DT_CENTER), client.right));
     }
     return TRUE;
 }

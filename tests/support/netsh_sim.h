@@ -10,6 +10,7 @@
 
 #include "platform/utf.h"
 #include "support/file_bytes.h"
+#include "support/shared_read.h"
 
 namespace velnor::test {
 
@@ -34,7 +35,9 @@ public:
         for (const auto& l : lines) text += l + L"\r\n";
         WriteBytes(State(), WideToUtf8(text));
     }
-    std::wstring StateText() const { return Utf8ToWide(ReadBytes(State())); }
+    // Read with every share mode: the simulator replaces the file while a
+    // test may be reading it.
+    std::wstring StateText() const { return Utf8ToWide(ReadShared(State().c_str())); }
 
     // The raw command lines received, oldest first.
     std::vector<std::wstring> Commands() const { return Values(L"cmd="); }
@@ -64,7 +67,7 @@ public:
 private:
     std::vector<std::wstring> Values(const std::wstring& key) const {
         std::vector<std::wstring> out;
-        for (const auto& line : Lines(Utf8ToWide(ReadBytes(Journal()))))
+        for (const auto& line : Lines(Utf8ToWide(ReadShared(Journal().c_str()))))
             if (line.rfind(key, 0) == 0) out.push_back(line.substr(key.size()));
         return out;
     }
