@@ -360,8 +360,10 @@ LRESULT CALLBACK TListForm::ToolBarKeysProc(HWND h, UINT msg, WPARAM wParam, LPA
             return result;
         }
         case WM_KILLFOCUS:
-            // A Space released elsewhere presses nothing.
+            // A Space released elsewhere presses nothing, and the keyboard's
+            // hot item goes with the focus.
             form.spaceDown_ = false;
+            SendMessageW(h, TB_SETHOTITEM, static_cast<WPARAM>(-1), 0);
             InvalidateRect(h, nullptr, TRUE);
             break;
         case WM_UPDATEUISTATE:
@@ -393,6 +395,10 @@ void TListForm::PressToolFocus() {
 
 void TListForm::AnnounceToolFocus() const {
     if (GetFocus() != ToolBar) return;
+    // The tool bar's own keyboard hot item follows the cue: the tool bar
+    // lights it on focus, and assistive technology reads it as the current
+    // button.
+    SendMessageW(ToolBar, TB_SETHOTITEM, toolFocus_, 0);
     // A tool button's accessible child id is its index plus one.
     NotifyWinEvent(EVENT_OBJECT_FOCUS, ToolBar, OBJID_CLIENT, static_cast<LONG>(toolFocus_ + 1));
 }
