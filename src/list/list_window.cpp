@@ -3,6 +3,8 @@
 // a tool bar with OK and Cancel. Painting lives in ui/list_paint.cpp.
 //
 // Messages that matter:
+//   WM_ACTIVATE     the focused control is remembered and given back, the
+//                   tool bar's focus cue with it
 //   WM_COMMAND      the tool bar's OK writes "Disable.lst"; its Cancel, and Esc
 //                   (IDCANCEL), close; Enter (IDOK) does nothing. Tab reaches
 //                   the tool bar, where the keyboard presses OK or Cancel
@@ -12,7 +14,8 @@
 //   WM_ERASEBKGND, WM_GETMINMAXINFO
 //                   from kFrame, as both windows answer them
 //   WM_SETTINGCHANGE, WM_SYSCOLORCHANGE, WM_THEMECHANGED
-//                   high contrast on or off: colours and ticks follow
+//                   high contrast on or off: colours and ticks follow; a
+//                   setting change about anything else leaves them alone
 #include "list/list_window.h"
 
 #include <algorithm>
@@ -61,10 +64,15 @@ constexpr int kToolCommands[] = {kOkCommand, kCancelCommand};
 constexpr wchar_t kTip[] = L"非表示にするSSIDにチェックマークをつける";
 
 // Typing letters must not jump to matching items.
-LRESULT CALLBACK NoTypeAheadProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+LRESULT CALLBACK NoTypeAheadProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
     if (msg == WM_CHAR && wParam != L' ') return 0;
+    // A subclass must be gone before its window is.
+    if (msg == WM_NCDESTROY) RemoveWindowSubclass(h, NoTypeAheadProc, id);
     return DefSubclassProc(h, msg, wParam, lParam);
 }
+
+// Bit 30 of a key message: the key was already down (auto-repeat).
+bool Repeated(LPARAM keyData) { return (keyData & (1 << 30)) != 0; }
 
 }  // namespace
 
@@ -149,6 +157,15 @@ void TListForm::UpdateLook() {
     ListView_SetImageList(CheckListBox, tickImages_, LVSIL_STATE);
     if (old) ImageList_Destroy(old);
     RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void TListForm::LookChanged(UINT msg, WPARAM wParam, LPARAM lParam) {
+    // The main window may have asked the high-contrast state first.
+    const bool lookStale = CheckListBox && themedLook_ != ThemeActive();
+    if (msg == WM_SETTINGCHANGE && !SettingChangeConcernsLook(wParam, lParam) && !lookStale) return;
+    RefreshThemeState();
+    if (CheckListBox) UpdateLook();
+    else InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 void TListForm::Layout() {
@@ -253,6 +270,9 @@ int TListForm::ShowModal() {
     // The owner takes no input from before the listing (which processes
     // messages) until the editor has closed.
     EnableWindow(owner, FALSE);
+    // Every opening starts in the list, whatever had the focus at the last
+    // close.
+    focus_ = CheckListBox;
     GuardHandler(hwnd_, [&] { FormShow(); });
     if (modalResult_ == 0) {
         if (!placed_) {
@@ -292,7 +312,7 @@ void TListForm::Close(int result) {
     PostMessageW(hwnd_, WM_NULL, 0, 0);  // wakes the modal loop
 }
 
-LRESULT CALLBACK TListForm::ToolBarKeysProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+LRESULT CALLBACK TListForm::ToolBarKeysProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                             DWORD_PTR self) {
     auto& form = *reinterpret_cast<TListForm*>(self);
     switch (msg) {
@@ -311,18 +331,47 @@ LRESULT CALLBACK TListForm::ToolBarKeysProc(HWND h, UINT msg, WPARAM wParam, LPA
                 case VK_RIGHT:
                 case VK_DOWN: form.MoveToolFocus(1); return 0;
                 case VK_SPACE:
-                case VK_RETURN: form.PressToolFocus(); return 0;
+                    // As a push button: Space presses on its release, and a
+                    // key held down presses once.
+                    if (!Repeated(lParam)) form.spaceDown_ = true;
+                    return 0;
+                case VK_RETURN:
+                    if (!Repeated(lParam)) form.PressToolFocus();
+                    return 0;
                 default: break;
             }
             break;
-        case WM_SETFOCUS:
-            // The keyboard arrives on the first button, OK.
-            form.toolFocus_ = 0;
+        case WM_KEYUP:
+            if (wParam != VK_SPACE) break;
+            if (form.spaceDown_) {
+                form.spaceDown_ = false;
+                form.PressToolFocus();
+            }
+            return 0;
+        case WM_SETFOCUS: {
+            // The keyboard arrives by Tab on the first button, OK; given back
+            // on activation, it stays where it was.
+            if (!form.restoringFocus_) form.toolFocus_ = 0;
+            form.spaceDown_ = false;
+            // The system announces the tool bar first, then the button.
+            const LRESULT result = DefSubclassProc(h, msg, wParam, lParam);
+            InvalidateRect(h, nullptr, TRUE);
+            form.AnnounceToolFocus();
+            return result;
+        }
+        case WM_KILLFOCUS:
+            // A Space released elsewhere presses nothing, and the keyboard's
+            // hot item goes with the focus.
+            form.spaceDown_ = false;
+            SendMessageW(h, TB_SETHOTITEM, static_cast<WPARAM>(-1), 0);
             InvalidateRect(h, nullptr, TRUE);
             break;
-        case WM_KILLFOCUS:
         case WM_UPDATEUISTATE:
             InvalidateRect(h, nullptr, TRUE);
+            break;
+        case WM_NCDESTROY:
+            // A subclass must be gone before its window is.
+            RemoveWindowSubclass(h, ToolBarKeysProc, id);
             break;
         default:
             break;
@@ -333,13 +382,44 @@ LRESULT CALLBACK TListForm::ToolBarKeysProc(HWND h, UINT msg, WPARAM wParam, LPA
 void TListForm::MoveToolFocus(int step) {
     const int n = static_cast<int>(std::size(kToolCommands));
     toolFocus_ = static_cast<size_t>((static_cast<int>(toolFocus_) + step + n) % n);
+    spaceDown_ = false;
     InvalidateRect(ToolBar, nullptr, TRUE);
+    AnnounceToolFocus();
 }
 
 void TListForm::PressToolFocus() {
     const int command = kToolCommands[toolFocus_];
     if (!SendMessageW(ToolBar, TB_ISBUTTONENABLED, command, 0)) return;
     SendMessageW(hwnd_, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), reinterpret_cast<LPARAM>(ToolBar));
+}
+
+void TListForm::AnnounceToolFocus() const {
+    if (GetFocus() != ToolBar) return;
+    // The tool bar's own keyboard hot item follows the cue: the tool bar
+    // lights it on focus, and assistive technology reads it as the current
+    // button.
+    SendMessageW(ToolBar, TB_SETHOTITEM, toolFocus_, 0);
+    // A tool button's accessible child id is its index plus one.
+    NotifyWinEvent(EVENT_OBJECT_FOCUS, ToolBar, OBJID_CLIENT, static_cast<LONG>(toolFocus_ + 1));
+}
+
+void TListForm::FormActivate(WORD state, bool minimised) {
+    if (state == WA_INACTIVE) {
+        const HWND f = GetFocus();
+        if (f && IsChild(hwnd_, f)) focus_ = f;
+        return;
+    }
+    if (!minimised) RestoreFocus();
+}
+
+void TListForm::RestoreFocus() {
+    const bool usable = focus_ && IsWindow(focus_) && IsChild(hwnd_, focus_) && IsWindowVisible(focus_) &&
+                        IsWindowEnabled(focus_);
+    const HWND target = usable ? focus_ : CheckListBox;
+    if (!target) return;
+    restoringFocus_ = true;
+    SetFocus(target);
+    restoringFocus_ = false;
 }
 
 int TListForm::ToolCue() const {
@@ -370,6 +450,11 @@ LRESULT TListForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
                 default: break;
             }
             break;
+        case WM_ACTIVATE:
+            // Not DefWindowProc: it would give the focus to the frame.
+            FormActivate(LOWORD(wParam), HIWORD(wParam) != 0);
+            if (LOWORD(wParam) != WA_INACTIVE && !CheckListBox) break;
+            return 0;
         case WM_NOTIFY:
             return OnNotify(*reinterpret_cast<NMHDR*>(lParam));
         case WM_SIZE:
@@ -390,9 +475,7 @@ LRESULT TListForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             [[fallthrough]];
         case WM_SETTINGCHANGE:
         case WM_THEMECHANGED:
-            RefreshThemeState();
-            if (CheckListBox) UpdateLook();
-            else InvalidateRect(hwnd_, nullptr, TRUE);
+            LookChanged(msg, wParam, lParam);
             break;
         case WM_CLOSE:
             // Any way of closing other than OK gives Cancel.

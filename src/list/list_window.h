@@ -53,6 +53,8 @@ private:
     // The tick images and list colours of the look in effect: the theme's,
     // or the system's under high contrast.
     void UpdateLook();
+    // WM_SETTINGCHANGE, WM_SYSCOLORCHANGE, WM_THEMECHANGED.
+    void LookChanged(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT OnNotify(NMHDR& header);
 
     // The tool bar by keyboard: the arrow keys move the focus cue between
@@ -61,6 +63,14 @@ private:
                                             DWORD_PTR self);
     void MoveToolFocus(int step);
     void PressToolFocus();
+    // Tells assistive technology which tool button has the focus: the cue is
+    // the program's own, so the system cannot.
+    void AnnounceToolFocus() const;
+    // Keyboard focus as a dialog keeps it: remembered when the editor is
+    // deactivated, given back, with the tool bar's cue where it was, when it
+    // is activated again.
+    void FormActivate(WORD state, bool minimised);
+    void RestoreFocus();
     // The command of the button that shows the keyboard focus, or 0.
     int ToolCue() const;
 
@@ -79,6 +89,9 @@ private:
     HIMAGELIST rowHeight_ = nullptr;
     bool themedLook_ = false;  // the look UpdateLook last applied
     size_t toolFocus_ = 0;     // the tool button the keyboard is on
+    bool restoringFocus_ = false;  // the focus comes back on activation, not by Tab
+    bool spaceDown_ = false;       // Space went down on the tool bar: its release presses
+    HWND focus_ = nullptr;         // the control that had the focus at the last deactivation
 
     WindowFont font_;
     UINT dpi_ = kDesignDpi;

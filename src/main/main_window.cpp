@@ -10,7 +10,8 @@
 //   WM_DPICHANGED      take the suggested rectangle, rebuild font and layout
 //   WM_ERASEBKGND, WM_GETMINMAXINFO
 //                      from kFrame, as both windows answer them
-//   WM_SETTINGCHANGE   regional settings ("intl") and high contrast
+//   WM_SETTINGCHANGE   regional settings ("intl"); high contrast or the theme
+//                      repaint, any other change does not
 //   WM_CLOSE, WM_QUERYENDSESSION
 //                      FormCloseQuery writes the settings; the window is
 //                      destroyed once no handler is waiting for a command, or
@@ -290,6 +291,22 @@ void TmainForm::RestoreFocus() {
     SetFocus(usable ? focus_ : DefaultFocus());
 }
 
+void TmainForm::FormActivate(WORD state) {
+    if (state == WA_INACTIVE) {
+        const HWND f = GetFocus();
+        if (f && IsChild(hwnd_, f)) focus_ = f;
+        return;
+    }
+    RestoreFocus();
+}
+
+void TmainForm::LookChanged(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_SETTINGCHANGE && !SettingChangeConcernsLook(wParam, lParam)) return;
+    RefreshThemeState();
+    // The frame and every control, erased and painted once.
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
 LRESULT TmainForm::OnNotify(const NMHDR& header) {
     if (header.code != NM_CUSTOMDRAW) return 0;
     const auto& draw = reinterpret_cast<const NMCUSTOMDRAW&>(header);
@@ -320,14 +337,9 @@ LRESULT TmainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             break;
         }
         case WM_ACTIVATE:
-            if (LOWORD(wParam) == WA_INACTIVE) {
-                const HWND f = GetFocus();
-                if (f && IsChild(hwnd_, f)) focus_ = f;
-                return 0;
-            }
             // A minimised window keeps the focus itself.
-            if (HIWORD(wParam)) break;
-            RestoreFocus();
+            if (LOWORD(wParam) != WA_INACTIVE && HIWORD(wParam)) break;
+            FormActivate(LOWORD(wParam));
             return 0;
         case WM_NOTIFY:
             return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
@@ -346,9 +358,7 @@ LRESULT TmainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             [[fallthrough]];
         case WM_SYSCOLORCHANGE:
         case WM_THEMECHANGED:
-            RefreshThemeState();
-            InvalidateRect(hwnd_, nullptr, TRUE);
-            RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+            LookChanged(msg, wParam, lParam);
             break;
         case WM_CLOSE:
             RequestClose();

@@ -107,7 +107,10 @@ private:
     // Keyboard focus as a dialog keeps it: remembered when the window is
     // deactivated, given back when it is activated again.
     HWND DefaultFocus() const;
+    void FormActivate(WORD state);
     void RestoreFocus();
+    // WM_SETTINGCHANGE, WM_SYSCOLORCHANGE, WM_THEMECHANGED.
+    void LookChanged(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT OnNotify(const NMHDR& header);
 
     Wlan wlan_{RunSystemCommand, {}, WirelessAdapterUp};

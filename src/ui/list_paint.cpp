@@ -46,10 +46,10 @@ void DrawSystemTicks(HDC dc, int size) {
     }
 }
 
-// The dotted focus box inside a tool button.
-void DrawToolFocus(HDC dc, const RECT& button) {
+// The dotted focus box inside a tool button, as far in as a push button's.
+void DrawToolFocus(HDC dc, const RECT& button, UINT dpi) {
     RECT r = button;
-    InflateRect(&r, -3, -3);
+    InflateRect(&r, -Scale(3, dpi), -Scale(3, dpi));
     DrawFocusRect(dc, &r);
 }
 
@@ -83,12 +83,18 @@ void ApplyCheckListColours(HWND list) {
         ListView_SetTextColor(list, t.text);
         return;
     }
+    // The list control takes a colour (or CLR_NONE) here; it documents no
+    // default to fall back to.
     ListView_SetBkColor(list, GetSysColor(COLOR_WINDOW));
-    ListView_SetTextBkColor(list, CLR_DEFAULT);
-    ListView_SetTextColor(list, CLR_DEFAULT);
+    ListView_SetTextBkColor(list, GetSysColor(COLOR_WINDOW));
+    ListView_SetTextColor(list, GetSysColor(COLOR_WINDOWTEXT));
 }
 
 LRESULT DrawToolButton(NMTBCUSTOMDRAW& draw, HFONT font, int cueCommand) {
+    return DrawToolButton(draw, font, cueCommand, DpiOf(draw.nmcd.hdr.hwndFrom));
+}
+
+LRESULT DrawToolButton(NMTBCUSTOMDRAW& draw, HFONT font, int cueCommand, UINT dpi) {
     HDC dc = draw.nmcd.hdc;
     const bool cue = cueCommand != 0 && static_cast<int>(draw.nmcd.dwItemSpec) == cueCommand;
     if (!ThemeActive()) {
@@ -96,7 +102,7 @@ LRESULT DrawToolButton(NMTBCUSTOMDRAW& draw, HFONT font, int cueCommand) {
         switch (draw.nmcd.dwDrawStage) {
             case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
             case CDDS_ITEMPREPAINT: return cue ? CDRF_NOTIFYPOSTPAINT : CDRF_DODEFAULT;
-            case CDDS_ITEMPOSTPAINT: DrawToolFocus(dc, draw.nmcd.rc); return CDRF_DODEFAULT;
+            case CDDS_ITEMPOSTPAINT: DrawToolFocus(dc, draw.nmcd.rc, dpi); return CDRF_DODEFAULT;
             default: return CDRF_DODEFAULT;
         }
     }
@@ -111,10 +117,15 @@ LRESULT DrawToolButton(NMTBCUSTOMDRAW& draw, HFONT font, int cueCommand) {
             const RECT& r = draw.nmcd.rc;
             {
                 GdiObject brush(CreateSolidBrush(ButtonFace(t, state, t.button)));
-                GdiObject pen(CreatePen(PS_SOLID, 1, ButtonEdge(t, cue ? state | CDIS_FOCUS : state, t.panel)));
+                // The edge, its corners and the focus box scale as a push
+                // button's do.
+                const int gap = std::max(1, Scale(1, dpi));
+                GdiObject pen(CreatePen(PS_SOLID, cue ? Scale(2, dpi) : gap,
+                                        ButtonEdge(t, cue ? state | CDIS_FOCUS : state, t.panel)));
                 Selected brushIn(dc, brush.get());
                 Selected penIn(dc, pen.get());
-                RoundRect(dc, r.left + 1, r.top, r.right - 1, r.bottom, 4, 4);
+                const int round = Scale(4, dpi);
+                RoundRect(dc, r.left + gap, r.top, r.right - gap, r.bottom, round, round);
             }
             wchar_t text[32] = {};
             SendMessageW(draw.nmcd.hdr.hwndFrom, TB_GETBUTTONTEXTW, draw.nmcd.dwItemSpec, reinterpret_cast<LPARAM>(text));
@@ -123,7 +134,7 @@ LRESULT DrawToolButton(NMTBCUSTOMDRAW& draw, HFONT font, int cueCommand) {
             Selected fontIn(dc, font);
             RECT tr = r;
             DrawTextW(dc, text, -1, &tr, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-            if (cue) DrawToolFocus(dc, r);
+            if (cue) DrawToolFocus(dc, r, dpi);
             return CDRF_SKIPDEFAULT;
         }
         default:

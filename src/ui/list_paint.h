@@ -21,6 +21,8 @@ void ApplyCheckListColours(HWND list);
 // NM_CUSTOMDRAW of a tool bar whose buttons carry captions only. The button
 // `cueCommand` (0 for none) shows the keyboard focus, in either look.
 LRESULT DrawToolButton(NMTBCUSTOMDRAW& draw, HFONT font, int cueCommand);
+// The same at a given DPI rather than the tool bar's.
+LRESULT DrawToolButton(NMTBCUSTOMDRAW& draw, HFONT font, int cueCommand, UINT dpi);
 
 // NM_CUSTOMDRAW of a check list: the theme's selection colours.
 LRESULT DrawListItem(NMLVCUSTOMDRAW& draw);

@@ -166,6 +166,14 @@ void RefreshThemeState() {
     c = {};
 }
 
+bool SettingChangeConcernsLook(WPARAM wParam, LPARAM lParam) {
+    if (wParam == SPI_SETHIGHCONTRAST) return true;
+    const auto* area = reinterpret_cast<const wchar_t*>(lParam);
+    if (area && lstrcmpiW(area, L"WindowsThemeElement") == 0) return true;
+    // A switch that came with some other announcement still counts.
+    return AskHighContrast() != HighContrast();
+}
+
 LRESULT CustomDrawButton(const NMCUSTOMDRAW& draw, Surface surface) {
     if (!ThemeActive() || draw.dwDrawStage != CDDS_PREPAINT) return CDRF_DODEFAULT;
     const LONG_PTR type = GetWindowLongPtrW(draw.hdr.hwndFrom, GWL_STYLE) & BS_TYPEMASK;

@@ -50,6 +50,12 @@ bool ShowsFocusCues(HWND control);
 // for one change does no harm.
 void RefreshThemeState();
 
+// Whether a WM_SETTINGCHANGE concerns the look: high contrast switched, or
+// the visual theme. Every other change (regional settings, the work area,
+// mouse settings) leaves the painting as it is, so a window neither rebuilds
+// nor repaints for it.
+bool SettingChangeConcernsLook(WPARAM wParam, LPARAM lParam);
+
 struct Theme;
 
 // Handles NM_CUSTOMDRAW of a BUTTON (push or radio) drawn on `surface`.

@@ -42,23 +42,127 @@ bool GuardHeld() {
     return guard != nullptr;
 }
 
-std::wstring AccessibleName(HWND h) {
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    std::wstring name = L"<none>";
-    IAccessible* acc = nullptr;
-    if (SUCCEEDED(AccessibleObjectFromWindow(h, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
-                                             reinterpret_cast<void**>(&acc))) && acc) {
-        VARIANT self;
-        VariantInit(&self);
-        self.vt = VT_I4;
-        self.lVal = CHILDID_SELF;
-        BSTR text = nullptr;
-        if (acc->get_accName(self, &text) == S_OK && text) name.assign(text, SysStringLen(text));
-        SysFreeString(text);
-        acc->Release();
+namespace {
+
+// COM for the calling thread, for as long as one read lasts.
+class ComScope {
+public:
+    ComScope() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    ~ComScope() {
+        if (SUCCEEDED(result_)) CoUninitialize();
     }
-    if (SUCCEEDED(com)) CoUninitialize();
-    return name;
+    ComScope(const ComScope&) = delete;
+    ComScope& operator=(const ComScope&) = delete;
+
+private:
+    HRESULT result_;
+};
+
+VARIANT ChildVariant(long childId) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_I4;
+    v.lVal = childId;
+    return v;
+}
+
+// Reads one object of an accessible; the caller holds COM.
+AccessibleFacts ReadFrom(IAccessible& acc, long childId) {
+    AccessibleFacts facts;
+    const VARIANT child = ChildVariant(childId);
+    BSTR text = nullptr;
+    const HRESULT named = acc.get_accName(child, &text);
+    if (named == S_OK && text) facts.name.assign(text, SysStringLen(text));
+    SysFreeString(text);
+    VARIANT value;
+    VariantInit(&value);
+    const HRESULT role = acc.get_accRole(child, &value);
+    if (role == S_OK && value.vt == VT_I4) facts.role = value.lVal;
+    VariantClear(&value);
+    const HRESULT state = acc.get_accState(child, &value);
+    if (state == S_OK && value.vt == VT_I4) facts.state = value.lVal;
+    VariantClear(&value);
+    // An id the object does not know is refused by every property.
+    facts.found = SUCCEEDED(named) || SUCCEEDED(role) || SUCCEEDED(state);
+    return facts;
+}
+
+template <class Read>
+auto WithClientObject(HWND h, Read read) -> decltype(read(std::declval<IAccessible&>())) {
+    ComScope com;
+    IAccessible* acc = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(h, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                          reinterpret_cast<void**>(&acc))) || !acc)
+        return {};
+    auto result = read(*acc);
+    acc->Release();
+    return result;
+}
+
+FocusEvents* listening = nullptr;
+
+}  // namespace
+
+AccessibleFacts ReadAccessible(HWND h, long childId) {
+    return WithClientObject(h, [&](IAccessible& acc) { return ReadFrom(acc, childId); });
+}
+
+std::vector<AccessibleFacts> AccessibleChildren(HWND h) {
+    return WithClientObject(h, [&](IAccessible& acc) {
+        std::vector<AccessibleFacts> children;
+        long count = 0;
+        if (acc.get_accChildCount(&count) != S_OK) return children;
+        for (long id = 1; id <= count; ++id) children.push_back(ReadFrom(acc, id));
+        return children;
+    });
+}
+
+std::string Describe(const AccessibleFacts& facts) {
+    if (!facts.found) return "(no such object)";
+    char head[64];
+    std::snprintf(head, sizeof head, "role %ld, state 0x%lx, name '", facts.role, facts.state);
+    return head + WideToUtf8(facts.name) + "'";
+}
+
+std::wstring AccessibleName(HWND h) {
+    const AccessibleFacts facts = ReadAccessible(h);
+    return facts.found ? facts.name : L"<none>";
+}
+
+FocusEvents::FocusEvents(DWORD pid) {
+    listening = this;
+    hook_ = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, &FocusEvents::Heard, pid, 0,
+                            WINEVENT_OUTOFCONTEXT);
+}
+
+FocusEvents::~FocusEvents() {
+    if (hook_) UnhookWinEvent(hook_);
+    listening = nullptr;
+}
+
+void CALLBACK FocusEvents::Heard(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD, DWORD) {
+    if (listening) listening->heard_.push_back({window, object, child});
+}
+
+bool FocusEvents::WaitForLast(const std::function<bool(const Event&)>& match, DWORD timeoutMs) {
+    // The hook's calls come through this thread's message queue.
+    return WaitFor(
+        [&] {
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+            return !heard_.empty() && match(heard_.back());
+        },
+        timeoutMs);
+}
+
+bool LeavesRepaintPending(HWND window, const std::function<void()>& change) {
+    // The paint that is due now has been done once the window has no update
+    // region: only then does a new one tell.
+    if (!WaitFor([&] { return !GetUpdateRect(window, nullptr, FALSE); })) return true;
+    // Under the queue's limit of 10,000 on Windows.
+    for (int i = 0; i < 5000; ++i) PostMessageW(window, WM_NULL, 0, 0);
+    change();
+    return GetUpdateRect(window, nullptr, FALSE) != FALSE;
 }
 
 HWND Radio(HWND window, size_t index) {
@@ -117,6 +221,27 @@ std::wstring SystemMessage(DWORD code) {
     LocalFree(text);
     while (!message.empty() && (message.back() <= L' ' || message.back() == L'.')) message.pop_back();
     return message;
+}
+
+OtherWindow::OtherWindow()
+    : self_(CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE | WS_CAPTION, 500, 500, 200, 100, nullptr,
+                            nullptr, GetModuleHandleW(nullptr), nullptr)) {}
+
+OtherWindow::~OtherWindow() {
+    if (self_) DestroyWindow(self_);
+}
+
+bool OtherWindow::TakeForegroundFrom(HWND window) {
+    from_ = window;
+    if (!self_) return false;
+    SetForegroundWindow(self_);
+    return WaitFor([&] { return ActiveIn(window) != window; }, 5000);
+}
+
+bool OtherWindow::GiveBack() {
+    if (!from_) return false;
+    SetForegroundWindow(from_);
+    return WaitFor([&] { return ActiveIn(from_) == from_; }, 5000);
 }
 
 namespace {

@@ -40,6 +40,56 @@ bool GuardHeld();
 // name), or "<none>".
 std::wstring AccessibleName(HWND h);
 
+// What a screen reader reads through MSAA of one accessible object: a
+// window's client object (CHILDID_SELF), or one of its simple children by id
+// (a tool button, a list item). `found` is false when there is no such
+// object; a property the object does not give stays empty or 0.
+struct AccessibleFacts {
+    bool found = false;
+    std::wstring name;
+    long role = 0;
+    long state = 0;
+};
+AccessibleFacts ReadAccessible(HWND h, long childId = CHILDID_SELF);
+// The simple children of a window's client object, ids 1 to the count.
+std::vector<AccessibleFacts> AccessibleChildren(HWND h);
+// For a failure's message: role, state and name as numbers and text.
+std::string Describe(const AccessibleFacts& facts);
+
+// The focus events (EVENT_OBJECT_FOCUS) a process raises, as a screen reader
+// hears them: a hook from this process, out of the other one's context.
+class FocusEvents {
+public:
+    struct Event {
+        HWND window;
+        long object;
+        long child;
+    };
+    explicit FocusEvents(DWORD pid);
+    ~FocusEvents();
+    FocusEvents(const FocusEvents&) = delete;
+    FocusEvents& operator=(const FocusEvents&) = delete;
+
+    bool Hooked() const { return hook_ != nullptr; }
+    // Waits, taking the hook's calls meanwhile, until the last event heard
+    // matches; false when none did in time.
+    bool WaitForLast(const std::function<bool(const Event&)>& match, DWORD timeoutMs = kPatienceMs);
+    const std::vector<Event>& Heard() const { return heard_; }
+
+private:
+    static void CALLBACK Heard(HWINEVENTHOOK hook, DWORD event, HWND window, LONG object, LONG child, DWORD thread,
+                               DWORD time);
+    HWINEVENTHOOK hook_ = nullptr;
+    std::vector<Event> heard_;
+};
+
+// Whether `change`, which sends the program a message, leaves `window`
+// waiting to be repainted. The program's queue is first filled with posted
+// no-op messages: they all come before a paint, so the window's update region
+// can still be read when `change` returns. Any paint pending before is done
+// first.
+bool LeavesRepaintPending(HWND window, const std::function<void()>& change);
+
 // The radio button at `index`, or null with a test failure that names the
 // buttons there are: a test never reaches past the end of what it found.
 HWND Radio(HWND window, size_t index);
@@ -58,6 +108,26 @@ void DismissErrorBox(HWND box);
 // The system's message for an error code, as the program quotes it, without
 // the line end and full stop that FormatMessage gives it.
 std::wstring SystemMessage(DWORD code);
+
+// A window of the test's own that comes to the front, as with Alt+Tab, and
+// gives the foreground back; destroyed with this object, once the test is
+// done with the keyboard in the program.
+class OtherWindow {
+public:
+    OtherWindow();
+    ~OtherWindow();
+    OtherWindow(const OtherWindow&) = delete;
+    OtherWindow& operator=(const OtherWindow&) = delete;
+
+    // Comes to the front; true once `window` is no longer active.
+    bool TakeForegroundFrom(HWND window);
+    // Brings that window to the front again; true once it is active.
+    bool GiveBack();
+
+private:
+    HWND self_ = nullptr;
+    HWND from_ = nullptr;
+};
 
 // A list view with tick boxes in another process.
 std::vector<std::wstring> ListItems(HANDLE process, HWND list);

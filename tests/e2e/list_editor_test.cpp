@@ -58,6 +58,28 @@ protected:
         return WaitFor([&] { return !IsWindowVisible(editor); }, 10000);
     }
     std::string HiddenFile() const { return ReadFile(File(L"Disable.lst")); }
+    // " Home" and " Work" listed, `hidden` in the file, the editor open with
+    // the keyboard in the list, " Home" ticked; the pointer away from the
+    // tool bar, where hovering would light a button.
+    void OpenForKeys(const std::string& hidden) {
+        sim->SetState({L"profile=Home", L"profile=Work"});
+        WriteFile(File(L"Disable.lst"), hidden);
+        program = Start();
+        main = program->MainWindow();
+        ASSERT_NE(main, nullptr);
+        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+        ASSERT_NO_FATAL_FAILURE(OpenEditor());
+        ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == editor && FocusIn(editor) == list; }));
+        ASSERT_TRUE(WaitFor([&] { return Items() == Names{L" Home", L" Work"}; })) << Evidence();
+        Tick(0, true);
+    }
+    // Moves the keyboard to the tick list and back to the tool bar's OK.
+    void SetFocusAway() {
+        PressKeys({VK_SHIFT, VK_TAB});
+        ASSERT_TRUE(WaitFor([&] { return FocusIn(editor) == list; }, 5000));
+        PressKeys({VK_TAB});
+        ASSERT_TRUE(WaitFor([&] { return FocusIn(editor) == toolbar; }, 5000));
+    }
 
     std::unique_ptr<Program> program;
     HWND main = nullptr, editor = nullptr, list = nullptr, toolbar = nullptr;
@@ -508,6 +530,120 @@ TEST_F(ListEditorTest, OkAndCancelByKeyboard) {
     EXPECT_EQ(program->Close(), 0);
 }
 
+// A switch to another window and back leaves the keyboard where it was: on
+// the tool bar with its cue on Cancel, so that Enter then presses Cancel.
+// (Windows' own activation would give the focus to the editor's frame, where
+// no key does anything.)
+TEST_F(ListEditorTest, TheFocusAndItsCueSurviveASwitchToAnotherWindow) {
+    const std::string original = " Work\r\n";
+    ASSERT_NO_FATAL_FAILURE(OpenForKeys(original));
+    const RECT okRect = ToolButtonRect(program->Process(), toolbar, L"OK");
+    const RECT cancelRect = ToolButtonRect(program->Process(), toolbar, L"Cancel");
+    // The buttons as they look without the cue, once the keyboard has been
+    // used (focus cues show from then on).
+    ASSERT_TRUE(FocusListItem(0));
+    PressKeys({VK_RETURN});
+    ASSERT_TRUE(Answers(editor));
+    const auto ok = PixelsIn(toolbar, okRect), cancel = PixelsIn(toolbar, cancelRect);
+    const auto cueOnCancel = [&] { return PixelsIn(toolbar, cancelRect) != cancel && PixelsIn(toolbar, okRect) == ok; };
+    PressKeys({VK_TAB});
+    ASSERT_TRUE(WaitFor([&] { return FocusIn(editor) == toolbar; }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return PixelsIn(toolbar, okRect) != ok; }, 5000)) << "no focus cue on OK";
+    PressKeys({VK_RIGHT});
+    ASSERT_TRUE(WaitFor(cueOnCancel, 5000)) << "the cue is not on Cancel";
+
+    OtherWindow other;
+    ASSERT_TRUE(other.TakeForegroundFrom(editor));
+    ASSERT_TRUE(other.GiveBack());
+    EXPECT_TRUE(WaitFor([&] { return FocusIn(editor) == toolbar; }, 5000)) << "the focus is on " << ClassOf(FocusIn(editor));
+    EXPECT_TRUE(WaitFor(cueOnCancel, 5000)) << "the cue did not come back on Cancel";
+    // Enter where the keyboard now is presses Cancel.
+    const HWND focus = FocusIn(editor);
+    ASSERT_NE(focus, nullptr);
+    PostMessageW(focus, WM_KEYDOWN, VK_RETURN, 1);
+    PostMessageW(focus, WM_KEYUP, VK_RETURN, 1 | (3u << 30));
+    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(editor); }, 10000)) << "Enter went to " << ClassOf(focus);
+    EXPECT_EQ(HiddenFile(), original);
+    EXPECT_EQ(program->Close(), 0);
+}
+
+// Space on a tool button works as on a push button: it presses when it is
+// released, once however long it is held, and not at all when it went down
+// elsewhere. A held Enter presses once too.
+TEST_F(ListEditorTest, SpaceOnAToolButtonPressesOnReleaseOnce) {
+    const std::string original = " Work\r\n";
+    ASSERT_NO_FATAL_FAILURE(OpenForKeys(original));
+    PressKeys({VK_TAB});
+    ASSERT_TRUE(WaitFor([&] { return FocusIn(editor) == toolbar; }, 5000));
+    constexpr LPARAM kDown = 1, kHeld = 1 | (1 << 30), kUp = 1 | (3u << 30);
+    const struct {
+        const char* keys;
+        std::vector<std::pair<UINT, LPARAM>> messages;  // to the tool bar, VK_SPACE unless Enter is named
+        WPARAM key;
+    } idle[] = {
+        {"Space down", {{WM_KEYDOWN, kDown}}, VK_SPACE},
+        {"Space held", {{WM_KEYDOWN, kHeld}, {WM_KEYDOWN, kHeld}}, VK_SPACE},
+        {"Space held from elsewhere, released", {{WM_KEYDOWN, kHeld}, {WM_KEYUP, kUp}}, VK_SPACE},
+        {"Space released only", {{WM_KEYUP, kUp}}, VK_SPACE},
+        {"Enter held from elsewhere", {{WM_KEYDOWN, kHeld}, {WM_KEYDOWN, kHeld}}, VK_RETURN},
+    };
+    for (const auto& c : idle) {
+        SCOPED_TRACE(c.keys);
+        // A fresh start: a press left over from the case before is dropped
+        // when the focus leaves.
+        SetFocusAway();
+        for (const auto& [message, data] : c.messages) PostMessageW(toolbar, message, c.key, data);
+        ASSERT_TRUE(Answers(editor));
+        EXPECT_TRUE(IsWindowVisible(editor));
+        EXPECT_EQ(HiddenFile(), original);
+    }
+    // Down, held, released: OK is pressed.
+    SetFocusAway();
+    PostMessageW(toolbar, WM_KEYDOWN, VK_SPACE, kDown);
+    PostMessageW(toolbar, WM_KEYDOWN, VK_SPACE, kHeld);
+    PostMessageW(toolbar, WM_KEYDOWN, VK_SPACE, kHeld);
+    ASSERT_TRUE(Answers(editor));
+    EXPECT_TRUE(IsWindowVisible(editor));
+    PostMessageW(toolbar, WM_KEYUP, VK_SPACE, kUp);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(editor); }, 10000));
+    EXPECT_EQ(HiddenFile(), " Home\r\n Work\r\n");
+    EXPECT_EQ(program->Close(), 0);
+}
+
+// A setting change about something else than high contrast or the theme
+// (regional settings, the work area) neither rebuilds the tick images nor
+// repaints the editor.
+TEST_F(ListEditorTest, OnlyAChangeOfTheLookRebuildsOrRepaints) {
+    sim->SetState({L"profile=Home", L"profile=Work"});
+    ASSERT_NO_FATAL_FAILURE(Open());
+    const auto ticks = [&] { return SendMessageW(list, LVM_GETIMAGELIST, LVSIL_STATE, 0); };
+    const struct {
+        const char* change;
+        WPARAM what;
+        const wchar_t* area;
+        bool relooks;
+    } cases[] = {
+        {"regional settings", 0, L"intl", false},
+        {"the work area", SPI_SETWORKAREA, nullptr, false},
+        {"high contrast", SPI_SETHIGHCONTRAST, nullptr, true},
+        {"regional settings after high contrast", 0, L"intl", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.change);
+        const LRESULT before = ticks();
+        ASSERT_NE(before, 0);
+        const bool pending = LeavesRepaintPending(list, [&] {
+            DWORD_PTR ignored = 0;
+            SendMessageTimeoutW(editor, WM_SETTINGCHANGE, c.what, reinterpret_cast<LPARAM>(c.area), SMTO_NORMAL, 5000,
+                                &ignored);
+        });
+        EXPECT_EQ(pending, c.relooks);
+        EXPECT_EQ(ticks() != before, c.relooks);
+    }
+    EXPECT_TRUE(Press(L"Cancel"));
+    EXPECT_EQ(program->Close(), 0);
+}
+
 // High contrast switched on and off while the program runs: both windows
 // step back to the system's colours and return to Sky's, the editor's ticks
 // and tool bar included, whether the editor is open or hidden at the change.
@@ -561,6 +697,12 @@ TEST_F(ListEditorTest, HighContrastSwitchedWhileRunningIsFollowedByBothWindows) 
     highContrast(true);
     EXPECT_TRUE(WaitFor([&] { return skyPixels(editor) == 0; }, 5000)) << skyPixels(editor) << " Sky pixels in the editor";
     EXPECT_EQ(ListTicks(list), (Ticks{false, true}));
+    // The system's colours as colours: the list control documents no
+    // default for its backgrounds.
+    for (const UINT get : {LVM_GETBKCOLOR, LVM_GETTEXTBKCOLOR}) {
+        const auto colour = static_cast<COLORREF>(SendMessageW(list, get, 0, 0));
+        EXPECT_TRUE(colour == GetSysColor(COLOR_WINDOW) || colour == CLR_NONE) << std::hex << colour;
+    }
     highContrast(false);
     EXPECT_TRUE(WaitFor([&] { return accentIn(list) > 0 && toolFaceIn(toolbar) > 0; }, 5000))
         << "no Sky ticks or buttons again";

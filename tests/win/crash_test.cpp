@@ -8,13 +8,12 @@
 
 #include <string>
 
+#include "support/under_wine.h"
+
 namespace velnor {
 namespace {
 
-bool UnderWine() {
-    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
+using test::UnderWine;
 
 // Run by the test below as a process of its own; does nothing otherwise.
 TEST(CrashTest, CrashesWhenAsked) {
