@@ -187,9 +187,9 @@ void TListForm::PlaceFirstTime() {
     MONITORINFO monitor{};
     monitor.cbSize = sizeof(monitor);
     GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor);
-    const EditorRect placed = FirstEditorPlacement({main.left, main.top, main.right - main.left, main.bottom - main.top},
-                                                   self.right - self.left, self.bottom - self.top,
-                                                   monitor.rcWork.left, monitor.rcWork.top);
+    const Bounds placed = FirstEditorPlacement({main.left, main.top, main.right - main.left, main.bottom - main.top},
+                                               self.right - self.left, self.bottom - self.top, monitor.rcWork.left,
+                                               monitor.rcWork.top);
     SetWindowPos(hwnd_, nullptr, placed.left, placed.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
