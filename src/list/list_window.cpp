@@ -230,15 +230,14 @@ void TListForm::LoadList() {
 void TListForm::FormShow() {
     // OK stays disabled unless both the listing and the hidden-profile list
     // were read: otherwise it would overwrite the file with a partial list.
-    canSave_ = false;
     SendMessageW(ToolBar, TB_ENABLEBUTTON, kOkCommand, FALSE);
     LoadList();
-    canSave_ = true;
     SendMessageW(ToolBar, TB_ENABLEBUTTON, kOkCommand, TRUE);
 }
 
 void TListForm::TBOKClick() {
-    if (!canSave_) return;
+    // A disabled OK saves nothing, however its command arrives.
+    if (!SendMessageW(ToolBar, TB_ISBUTTONENABLED, kOkCommand, 0)) return;
     // A listing that shows nothing (the wireless service stopped, no adapter)
     // says nothing about which profiles are gone: the hidden names stay as
     // they are rather than all being dropped.

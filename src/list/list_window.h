@@ -98,9 +98,6 @@ private:
     bool placed_ = false;
     bool modal_ = false;
     int modalResult_ = 0;
-    // False while the listing or the hidden-profile list could not be read:
-    // OK would then drop every hidden name.
-    bool canSave_ = true;
 };
 
 // The one list editor; created hidden after the main window.
