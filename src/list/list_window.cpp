@@ -142,9 +142,9 @@ void TListForm::ApplyDpi(UINT dpi) {
     SendMessageW(ToolBar, TB_SETBUTTONSIZE, 0, MAKELPARAM(Scale(kToolButtonWidth, dpi), Scale(kToolButtonHeight, dpi)));
     SendMessageW(ToolBar, TB_SETBUTTONWIDTH, 0, MAKELPARAM(Scale(kToolButtonWidth, dpi), Scale(kToolButtonWidth, dpi)));
     // A small image list of the item height sets the row height.
-    if (rowHeight_) ImageList_Destroy(rowHeight_);
-    rowHeight_ = ImageList_Create(1, Scale(kItemHeight, dpi), ILC_COLOR32, 1, 0);
-    ListView_SetImageList(CheckListBox, rowHeight_, LVSIL_SMALL);
+    if (rowHeightImages_) ImageList_Destroy(rowHeightImages_);
+    rowHeightImages_ = ImageList_Create(1, Scale(kItemHeight, dpi), ILC_COLOR32, 1, 0);
+    ListView_SetImageList(CheckListBox, rowHeightImages_, LVSIL_SMALL);
     UpdateLook();
     Layout();
 }
@@ -483,8 +483,8 @@ LRESULT TListForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_DESTROY:
             if (tickImages_) ImageList_Destroy(tickImages_);
-            if (rowHeight_) ImageList_Destroy(rowHeight_);
-            tickImages_ = rowHeight_ = nullptr;
+            if (rowHeightImages_) ImageList_Destroy(rowHeightImages_);
+            tickImages_ = rowHeightImages_ = nullptr;
             break;
         default:
             break;

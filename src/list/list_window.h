@@ -86,7 +86,7 @@ private:
     std::vector<std::wstring> names_;
     HWND tooltip_ = nullptr;
     HIMAGELIST tickImages_ = nullptr;
-    HIMAGELIST rowHeight_ = nullptr;
+    HIMAGELIST rowHeightImages_ = nullptr;  // empty: its image size gives the rows their height
     bool themedLook_ = false;  // the look UpdateLook last applied
     size_t toolFocus_ = 0;     // the tool button the keyboard is on
     bool restoringFocus_ = false;  // the focus comes back on activation, not by Tab
