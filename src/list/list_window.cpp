@@ -30,7 +30,7 @@
 #include "ui/list_paint.h"
 #include "ui/theme.h"
 #include "ui/theme_paint.h"
-#include "ui/window_plumbing.h"
+#include "ui/window_frame.h"
 
 namespace velnor {
 

@@ -34,7 +34,7 @@
 #include "ui/container.h"
 #include "ui/error_box.h"
 #include "ui/theme_paint.h"
-#include "ui/window_plumbing.h"
+#include "ui/window_frame.h"
 
 namespace velnor {
 

@@ -4,7 +4,7 @@
 
 #include "ui/container.h"
 #include "ui/dpi.h"
-#include "ui/window_plumbing.h"
+#include "ui/window_frame.h"
 
 namespace velnor {
 namespace {
