@@ -75,10 +75,6 @@ bool TRadioGroup::HandleCommand(HWND control, WORD code) {
     return false;
 }
 
-LRESULT TRadioGroup::HandleCustomDraw(const NMCUSTOMDRAW& draw) const {
-    return CustomDrawButton(draw, Surface::Window);
-}
-
 void TRadioGroup::Check(int index) {
     for (size_t i = 0; i < buttons_.size(); ++i)
         SendMessageW(buttons_[i], BM_SETCHECK, static_cast<int>(i) == index ? BST_CHECKED : BST_UNCHECKED, 0);
