@@ -6,8 +6,8 @@
 
 namespace velnor {
 
-EditorRect FirstEditorPlacement(const EditorRect& owner, std::int32_t width, std::int32_t height,
-                                std::int32_t workLeft, std::int32_t workTop) {
+Bounds FirstEditorPlacement(const Bounds& owner, std::int32_t width, std::int32_t height, std::int32_t workLeft,
+                            std::int32_t workTop) {
     // C++ division truncates toward zero, as the placement requires.
     std::int64_t left = static_cast<std::int64_t>(owner.left) + (static_cast<std::int64_t>(owner.width) - width) / 2;
     std::int64_t top = static_cast<std::int64_t>(owner.top) + (static_cast<std::int64_t>(owner.height) - height) / 2;

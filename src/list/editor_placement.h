@@ -6,17 +6,14 @@
 
 #include <cstdint>
 
-namespace velnor {
+#include "orvo/placement.h"
 
-struct EditorRect {
-    std::int32_t left, top, width, height;
-    bool operator==(const EditorRect&) const = default;
-};
+namespace velnor {
 
 // `owner` is the main window's rectangle, `workLeft` and `workTop` the work
 // area's left and top; width and height are the editor's. The halving
 // truncates toward zero and is computed in 64 bits.
-EditorRect FirstEditorPlacement(const EditorRect& owner, std::int32_t width, std::int32_t height,
-                                std::int32_t workLeft, std::int32_t workTop);
+Bounds FirstEditorPlacement(const Bounds& owner, std::int32_t width, std::int32_t height, std::int32_t workLeft,
+                            std::int32_t workTop);
 
 }  // namespace velnor

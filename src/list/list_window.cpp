@@ -30,7 +30,7 @@
 #include "ui/list_paint.h"
 #include "ui/theme.h"
 #include "ui/theme_paint.h"
-#include "ui/window_plumbing.h"
+#include "ui/window_frame.h"
 
 namespace velnor {
 
@@ -142,9 +142,9 @@ void TListForm::ApplyDpi(UINT dpi) {
     SendMessageW(ToolBar, TB_SETBUTTONSIZE, 0, MAKELPARAM(Scale(kToolButtonWidth, dpi), Scale(kToolButtonHeight, dpi)));
     SendMessageW(ToolBar, TB_SETBUTTONWIDTH, 0, MAKELPARAM(Scale(kToolButtonWidth, dpi), Scale(kToolButtonWidth, dpi)));
     // A small image list of the item height sets the row height.
-    if (rowHeight_) ImageList_Destroy(rowHeight_);
-    rowHeight_ = ImageList_Create(1, Scale(kItemHeight, dpi), ILC_COLOR32, 1, 0);
-    ListView_SetImageList(CheckListBox, rowHeight_, LVSIL_SMALL);
+    if (rowHeightImages_) ImageList_Destroy(rowHeightImages_);
+    rowHeightImages_ = ImageList_Create(1, Scale(kItemHeight, dpi), ILC_COLOR32, 1, 0);
+    ListView_SetImageList(CheckListBox, rowHeightImages_, LVSIL_SMALL);
     UpdateLook();
     Layout();
 }
@@ -187,9 +187,9 @@ void TListForm::PlaceFirstTime() {
     MONITORINFO monitor{};
     monitor.cbSize = sizeof(monitor);
     GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor);
-    const EditorRect placed = FirstEditorPlacement({main.left, main.top, main.right - main.left, main.bottom - main.top},
-                                                   self.right - self.left, self.bottom - self.top,
-                                                   monitor.rcWork.left, monitor.rcWork.top);
+    const Bounds placed = FirstEditorPlacement({main.left, main.top, main.right - main.left, main.bottom - main.top},
+                                               self.right - self.left, self.bottom - self.top, monitor.rcWork.left,
+                                               monitor.rcWork.top);
     SetWindowPos(hwnd_, nullptr, placed.left, placed.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -230,15 +230,14 @@ void TListForm::LoadList() {
 void TListForm::FormShow() {
     // OK stays disabled unless both the listing and the hidden-profile list
     // were read: otherwise it would overwrite the file with a partial list.
-    canSave_ = false;
     SendMessageW(ToolBar, TB_ENABLEBUTTON, kOkCommand, FALSE);
     LoadList();
-    canSave_ = true;
     SendMessageW(ToolBar, TB_ENABLEBUTTON, kOkCommand, TRUE);
 }
 
 void TListForm::TBOKClick() {
-    if (!canSave_) return;
+    // A disabled OK saves nothing, however its command arrives.
+    if (!SendMessageW(ToolBar, TB_ISBUTTONENABLED, kOkCommand, 0)) return;
     // A listing that shows nothing (the wireless service stopped, no adapter)
     // says nothing about which profiles are gone: the hidden names stay as
     // they are rather than all being dropped.
@@ -484,8 +483,8 @@ LRESULT TListForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_DESTROY:
             if (tickImages_) ImageList_Destroy(tickImages_);
-            if (rowHeight_) ImageList_Destroy(rowHeight_);
-            tickImages_ = rowHeight_ = nullptr;
+            if (rowHeightImages_) ImageList_Destroy(rowHeightImages_);
+            tickImages_ = rowHeightImages_ = nullptr;
             break;
         default:
             break;

@@ -86,7 +86,7 @@ private:
     std::vector<std::wstring> names_;
     HWND tooltip_ = nullptr;
     HIMAGELIST tickImages_ = nullptr;
-    HIMAGELIST rowHeight_ = nullptr;
+    HIMAGELIST rowHeightImages_ = nullptr;  // empty: its image size gives the rows their height
     bool themedLook_ = false;  // the look UpdateLook last applied
     size_t toolFocus_ = 0;     // the tool button the keyboard is on
     bool restoringFocus_ = false;  // the focus comes back on activation, not by Tab
@@ -98,9 +98,6 @@ private:
     bool placed_ = false;
     bool modal_ = false;
     int modalResult_ = 0;
-    // False while the listing or the hidden-profile list could not be read:
-    // OK would then drop every hidden name.
-    bool canSave_ = true;
 };
 
 // The one list editor; created hidden after the main window.

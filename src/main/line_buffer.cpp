@@ -1,5 +1,7 @@
 #include "main/line_buffer.h"
 
+#include <optional>
+
 #include "platform/ansi_codec.h"
 #include "platform/files.h"
 #include "platform/utf.h"
@@ -7,43 +9,30 @@
 namespace velnor {
 namespace {
 
-std::wstring Decode(std::string_view bytes, TextEncoding encoding) {
+// The Unicode form of an encoding that has one; the ANSI code page has none.
+std::optional<UnicodeForm> FormOf(TextEncoding encoding) {
     switch (encoding) {
-        case TextEncoding::Utf8: return Utf8ToWide(bytes);
-        case TextEncoding::Utf16Le: return Utf16LeToWide(bytes);
-        case TextEncoding::Utf16Be: return Utf16BeToWide(bytes);
-        default: return AnsiToWide(bytes);
+        case TextEncoding::Utf8: return UnicodeForm::Utf8;
+        case TextEncoding::Utf16Le: return UnicodeForm::Utf16Le;
+        case TextEncoding::Utf16Be: return UnicodeForm::Utf16Be;
+        default: return std::nullopt;
     }
 }
 
-std::string Mark(TextEncoding encoding) {
-    switch (encoding) {
-        case TextEncoding::Utf8: return "\xEF\xBB\xBF";
-        case TextEncoding::Utf16Le: return "\xFF\xFE";
-        case TextEncoding::Utf16Be: return "\xFE\xFF";
-        default: return {};
-    }
-}
-
-std::string Encode(const std::wstring& text, TextEncoding encoding) {
-    switch (encoding) {
-        case TextEncoding::Utf8: return WideToUtf8(text);
-        case TextEncoding::Utf16Le: return WideToUtf16Le(text);
-        case TextEncoding::Utf16Be: return WideToUtf16Be(text);
-        default: return {};
+TextEncoding EncodingOf(UnicodeForm form) {
+    switch (form) {
+        case UnicodeForm::Utf16Le: return TextEncoding::Utf16Le;
+        case UnicodeForm::Utf16Be: return TextEncoding::Utf16Be;
+        default: return TextEncoding::Utf8;
     }
 }
 
 }  // namespace
 
 TextEncoding DetectEncoding(std::string_view bytes, size_t* markLength) {
-    TextEncoding e = TextEncoding::Ansi;
-    size_t n = 0;
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") { e = TextEncoding::Utf8; n = 3; }
-    else if (bytes.substr(0, 2) == "\xFF\xFE") { e = TextEncoding::Utf16Le; n = 2; }
-    else if (bytes.substr(0, 2) == "\xFE\xFF") { e = TextEncoding::Utf16Be; n = 2; }
-    if (markLength) *markLength = n;
-    return e;
+    const std::optional<UnicodeForm> form = FormByMark(bytes);
+    if (markLength) *markLength = form ? ByteOrderMark(*form).size() : 0;
+    return form ? EncodingOf(*form) : TextEncoding::Ansi;
 }
 
 namespace {
@@ -89,7 +78,7 @@ void LineBuffer::LoadFromBytes(std::string_view bytes) {
         // the end of a line then cannot swallow the line end.
         SplitLineBytes(bytes, [&](std::string_view line) { lines.push_back(AnsiToWide(line)); });
     } else {
-        lines = SplitLines(Decode(bytes.substr(mark), e));
+        lines = SplitLines(UnicodeToWide(bytes.substr(mark), *FormOf(e)));
     }
     lines_ = std::move(lines);
     encoding_ = e;
@@ -105,14 +94,14 @@ std::string LineBuffer::ToBytes() const {
         text += line;
         text += L"\r\n";
     }
-    TextEncoding e = encoding_ == TextEncoding::None ? TextEncoding::Ansi : encoding_;
-    if (e == TextEncoding::Ansi) {
+    std::optional<UnicodeForm> form = FormOf(encoding_);
+    if (!form) {
         if (auto ansi = WideToAnsi(text)) return *ansi;
         // Some line has no exact form in the ANSI code page: UTF-8 with its
         // mark keeps every character and reads back the same.
-        e = TextEncoding::Utf8;
+        form = UnicodeForm::Utf8;
     }
-    return Mark(e) + Encode(text, e);
+    return WithByteOrderMark(text, *form);
 }
 
 void LineBuffer::SaveToFile(const std::wstring& path) const {

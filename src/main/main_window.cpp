@@ -34,7 +34,7 @@
 #include "ui/container.h"
 #include "ui/error_box.h"
 #include "ui/theme_paint.h"
-#include "ui/window_plumbing.h"
+#include "ui/window_frame.h"
 
 namespace velnor {
 
@@ -309,9 +309,8 @@ void TmainForm::LookChanged(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 LRESULT TmainForm::OnNotify(const NMHDR& header) {
     if (header.code != NM_CUSTOMDRAW) return 0;
-    const auto& draw = reinterpret_cast<const NMCUSTOMDRAW&>(header);
-    if (GetParent(header.hwndFrom) == RadioGroup.Handle()) return RadioGroup.HandleCustomDraw(draw);
-    return CustomDrawButton(draw, Surface::Panel);
+    // Each button stands in a container, which knows the surface under it.
+    return CustomDrawButton(reinterpret_cast<const NMCUSTOMDRAW&>(header), SurfaceOf(GetParent(header.hwndFrom)));
 }
 
 LRESULT TmainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -146,4 +146,33 @@ std::wstring Utf16BeToWide(std::string_view bytes) { return Utf16ToWide(bytes, t
 std::string WideToUtf16Le(std::wstring_view text) { return WideToUtf16(text, false); }
 std::string WideToUtf16Be(std::wstring_view text) { return WideToUtf16(text, true); }
 
+std::string_view ByteOrderMark(UnicodeForm form) {
+    switch (form) {
+        case UnicodeForm::Utf8: return "\xEF\xBB\xBF";
+        case UnicodeForm::Utf16Le: return "\xFF\xFE";
+        case UnicodeForm::Utf16Be: return "\xFE\xFF";
+    }
+    return {};
+}
+
+std::optional<UnicodeForm> FormByMark(std::string_view bytes) {
+    for (UnicodeForm form : {UnicodeForm::Utf8, UnicodeForm::Utf16Le, UnicodeForm::Utf16Be})
+        if (bytes.substr(0, ByteOrderMark(form).size()) == ByteOrderMark(form)) return form;
+    return std::nullopt;
+}
+
+std::wstring UnicodeToWide(std::string_view bytes, UnicodeForm form) {
+    if (form == UnicodeForm::Utf8) return Utf8ToWide(bytes);
+    return Utf16ToWide(bytes, form == UnicodeForm::Utf16Be);
+}
+
+std::string WideToUnicode(std::wstring_view text, UnicodeForm form) {
+    if (form == UnicodeForm::Utf8) return WideToUtf8(text);
+    return WideToUtf16(text, form == UnicodeForm::Utf16Be);
+}
+
+std::string WithByteOrderMark(std::wstring_view text, UnicodeForm form) {
+    return std::string(ByteOrderMark(form)) + WideToUnicode(text, form);
+}
+
 }  // namespace velnor

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -52,5 +53,23 @@ std::wstring Utf16LeToWide(std::string_view bytes);
 std::wstring Utf16BeToWide(std::string_view bytes);
 std::string WideToUtf16Le(std::wstring_view text);
 std::string WideToUtf16Be(std::wstring_view text);
+
+// The Unicode forms a text file can name by a byte-order mark. Every reader
+// and writer of text files (the line buffer, the settings store) knows the
+// marks from here.
+enum class UnicodeForm { Utf8, Utf16Le, Utf16Be };
+
+// The mark that opens a file in the form.
+std::string_view ByteOrderMark(UnicodeForm form);
+
+// The form whose mark opens the bytes; nothing when none does.
+std::optional<UnicodeForm> FormByMark(std::string_view bytes);
+
+// Text in a form, without its mark, and back; as the conversions above.
+std::wstring UnicodeToWide(std::string_view bytes, UnicodeForm form);
+std::string WideToUnicode(std::wstring_view text, UnicodeForm form);
+
+// The text in the form, behind its mark.
+std::string WithByteOrderMark(std::wstring_view text, UnicodeForm form);
 
 }  // namespace velnor

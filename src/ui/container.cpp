@@ -1,6 +1,6 @@
 #include "ui/container.h"
 
-#include "ui/window_plumbing.h"
+#include "ui/window_frame.h"
 
 namespace velnor {
 namespace {

@@ -10,6 +10,8 @@
 namespace velnor {
 
 HWND CreateContainer(HWND parent, int id, Surface surface);
+// The surface the container paints, and so the one every control in it
+// stands on: whoever paints a control asks here.
 Surface SurfaceOf(HWND container);
 
 }  // namespace velnor

@@ -4,6 +4,7 @@
 
 #include "platform/errors.h"
 #include "platform/utf.h"
+#include "ui/window_frame.h"
 
 namespace velnor {
 

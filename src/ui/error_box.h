@@ -9,8 +9,6 @@
 
 namespace velnor {
 
-inline constexpr wchar_t kApplicationTitle[] = L"Velnor";
-
 void ShowErrorBox(HWND owner, const std::wstring& message);
 
 // Runs a handler and shows the error box for anything it throws. Returns

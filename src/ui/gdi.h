@@ -18,12 +18,6 @@ public:
     GdiObject(const GdiObject&) = delete;
     GdiObject& operator=(const GdiObject&) = delete;
     HGDIOBJ get() const { return object_; }
-    // Gives up ownership, for an object handed on (a bitmap to an image list).
-    HGDIOBJ release() {
-        HGDIOBJ object = object_;
-        object_ = nullptr;
-        return object;
-    }
 
 private:
     HGDIOBJ object_;

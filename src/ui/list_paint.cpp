@@ -113,7 +113,6 @@ LRESULT DrawToolButton(NMTBCUSTOMDRAW& draw, HFONT font, int cueCommand, UINT dp
             return CDRF_NOTIFYITEMDRAW;
         case CDDS_ITEMPREPAINT: {
             const UINT state = draw.nmcd.uItemState;
-            const bool disabled = state & CDIS_DISABLED;
             const RECT& r = draw.nmcd.rc;
             {
                 GdiObject brush(CreateSolidBrush(ButtonFace(t, state, t.button)));
@@ -130,7 +129,7 @@ LRESULT DrawToolButton(NMTBCUSTOMDRAW& draw, HFONT font, int cueCommand, UINT dp
             wchar_t text[32] = {};
             SendMessageW(draw.nmcd.hdr.hwndFrom, TB_GETBUTTONTEXTW, draw.nmcd.dwItemSpec, reinterpret_cast<LPARAM>(text));
             SetBkMode(dc, TRANSPARENT);
-            SetTextColor(dc, disabled ? Mix(t.text, t.panel, 55) : t.text);
+            SetTextColor(dc, ButtonText(t, state, t.panel));
             Selected fontIn(dc, font);
             RECT tr = r;
             DrawTextW(dc, text, -1, &tr, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);

@@ -4,7 +4,7 @@
 
 #include "ui/container.h"
 #include "ui/dpi.h"
-#include "ui/window_plumbing.h"
+#include "ui/window_frame.h"
 
 namespace velnor {
 namespace {
@@ -73,10 +73,6 @@ bool TRadioGroup::HandleCommand(HWND control, WORD code) {
         return true;
     }
     return false;
-}
-
-LRESULT TRadioGroup::HandleCustomDraw(const NMCUSTOMDRAW& draw) const {
-    return CustomDrawButton(draw, Surface::Window);
 }
 
 void TRadioGroup::Check(int index) {

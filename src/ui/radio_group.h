@@ -16,8 +16,6 @@
 #include <string>
 #include <vector>
 
-#include "ui/theme_paint.h"
-
 namespace velnor {
 
 class TRadioGroup {
@@ -40,7 +38,6 @@ public:
 
     // A notification from one of the group's buttons; true when it was ours.
     bool HandleCommand(HWND control, WORD code);
-    LRESULT HandleCustomDraw(const NMCUSTOMDRAW& draw) const;
 
     void Layout();
     void SetFont(HFONT font);

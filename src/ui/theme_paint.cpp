@@ -37,6 +37,8 @@ bool& HighContrast() {
     return on;
 }
 
+COLORREF SurfaceColour(const Theme& t, Surface surface) { return surface == Surface::Window ? t.window : t.panel; }
+
 std::wstring TextOf(HWND h) {
     const int n = GetWindowTextLengthW(h);
     std::wstring s(static_cast<size_t>(n) + 1, L'\0');
@@ -45,19 +47,19 @@ std::wstring TextOf(HWND h) {
     return s;
 }
 
-void DrawPushButton(const NMCUSTOMDRAW& d, const Theme& t) {
+void DrawPushButton(const NMCUSTOMDRAW& d, const Theme& t, Surface surface) {
     const HWND h = d.hdr.hwndFrom;
     const UINT dpi = DpiOf(h);
-    const bool disabled = d.uItemState & CDIS_DISABLED;
     const bool pressed = d.uItemState & CDIS_SELECTED;
     const bool focused = d.uItemState & CDIS_FOCUS;
+    const COLORREF under = SurfaceColour(t, surface);
     RECT r = d.rc;
-    FillRect(d.hdc, &r, SurfaceBrush(Surface::Panel));
+    FillRect(d.hdc, &r, SurfaceBrush(surface));
     const int inset = Scale(2, dpi);
     InflateRect(&r, -inset, -inset);
     GdiObject brush(CreateSolidBrush(ButtonFace(t, d.uItemState, t.button)));
     GdiObject pen(CreatePen(PS_SOLID, focused ? Scale(2, dpi) : std::max(1, Scale(1, dpi)),
-                            ButtonEdge(t, d.uItemState, t.panel)));
+                            ButtonEdge(t, d.uItemState, under)));
     {
         Selected b(d.hdc, brush.get());
         Selected p(d.hdc, pen.get());
@@ -65,7 +67,7 @@ void DrawPushButton(const NMCUSTOMDRAW& d, const Theme& t) {
         RoundRect(d.hdc, r.left, r.top, r.right, r.bottom, round, round);
     }
     SetBkMode(d.hdc, TRANSPARENT);
-    SetTextColor(d.hdc, disabled ? Mix(t.text, t.panel, 55) : t.text);
+    SetTextColor(d.hdc, ButtonText(t, d.uItemState, under));
     Selected f(d.hdc, reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)));
     std::wstring text = TextOf(h);
     RECT tr = r;
@@ -85,6 +87,7 @@ void DrawRadioButton(const NMCUSTOMDRAW& d, const Theme& t, Surface surface) {
     const bool disabled = d.uItemState & CDIS_DISABLED;
     const bool focused = d.uItemState & CDIS_FOCUS;
     const bool checked = SendMessageW(h, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    const COLORREF under = SurfaceColour(t, surface);
     RECT r = d.rc;
     FillRect(d.hdc, &r, SurfaceBrush(surface));
     const int size = Scale(kRadioCircleSize, dpi);
@@ -93,7 +96,7 @@ void DrawRadioButton(const NMCUSTOMDRAW& d, const Theme& t, Surface surface) {
     RECT circle{left, top, left + size, top + size};
     {
         GdiObject brush(CreateSolidBrush(ButtonFace(t, d.uItemState, t.panel)));
-        GdiObject pen(CreatePen(PS_SOLID, std::max(1, Scale(1, dpi)), ButtonEdge(t, d.uItemState, t.window, checked)));
+        GdiObject pen(CreatePen(PS_SOLID, std::max(1, Scale(1, dpi)), ButtonEdge(t, d.uItemState, under, checked)));
         Selected b(d.hdc, brush.get());
         Selected p(d.hdc, pen.get());
         Ellipse(d.hdc, circle.left, circle.top, circle.right, circle.bottom);
@@ -101,13 +104,13 @@ void DrawRadioButton(const NMCUSTOMDRAW& d, const Theme& t, Surface surface) {
     if (checked) {
         const int dot = size * 5 / kRadioCircleSize;
         const int cx = (circle.left + circle.right) / 2, cy = (circle.top + circle.bottom) / 2;
-        GdiObject brush(CreateSolidBrush(disabled ? Mix(t.accent, t.window, 60) : t.accent));
+        GdiObject brush(CreateSolidBrush(disabled ? Mix(t.accent, under, 60) : t.accent));
         Selected b(d.hdc, brush.get());
         Selected p(d.hdc, GetStockObject(NULL_PEN));
         Ellipse(d.hdc, cx - dot / 2, cy - dot / 2, cx - dot / 2 + dot + 1, cy - dot / 2 + dot + 1);
     }
     SetBkMode(d.hdc, TRANSPARENT);
-    SetTextColor(d.hdc, disabled ? Mix(t.text, t.window, 55) : t.text);
+    SetTextColor(d.hdc, ButtonText(t, d.uItemState, under));
     Selected f(d.hdc, reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)));
     // The text doubles every "&" of the name (radio_group.h): drawn with
     // prefix processing, as the system draws it, it shows the name exactly.
@@ -145,6 +148,10 @@ COLORREF ButtonEdge(const Theme& t, UINT itemState, COLORREF surface, bool marke
     return (marked || (itemState & (CDIS_HOT | CDIS_FOCUS))) ? t.accent : t.border;
 }
 
+COLORREF ButtonText(const Theme& t, UINT itemState, COLORREF surface) {
+    return (itemState & CDIS_DISABLED) ? Mix(t.text, surface, 55) : t.text;
+}
+
 bool ShowsFocusCues(HWND control) { return !(SendMessageW(control, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS); }
 
 HBRUSH SurfaceBrush(Surface surface) {
@@ -178,7 +185,7 @@ LRESULT CustomDrawButton(const NMCUSTOMDRAW& draw, Surface surface) {
     if (!ThemeActive() || draw.dwDrawStage != CDDS_PREPAINT) return CDRF_DODEFAULT;
     const LONG_PTR type = GetWindowLongPtrW(draw.hdr.hwndFrom, GWL_STYLE) & BS_TYPEMASK;
     if (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON) {
-        DrawPushButton(draw, *CurrentTheme());
+        DrawPushButton(draw, *CurrentTheme(), surface);
         return CDRF_SKIPDEFAULT;
     }
     if (type == BS_AUTORADIOBUTTON || type == BS_RADIOBUTTON) {

@@ -37,9 +37,10 @@ void SetHighContrastSource(bool (*ask)());
 // The colour rules every themed button shares (push, tool and radio), from
 // its custom-draw state. `rest` is the face at rest; `surface` is what the
 // button stands on; `marked` lights the edge as hot or focus do (a checked
-// radio button).
+// radio button). A disabled button's text fades into its surface.
 COLORREF ButtonFace(const Theme& theme, UINT itemState, COLORREF rest);
 COLORREF ButtonEdge(const Theme& theme, UINT itemState, COLORREF surface, bool marked = false);
+COLORREF ButtonText(const Theme& theme, UINT itemState, COLORREF surface);
 
 // Whether a control shows focus cues: they are hidden until the keyboard is
 // used.
@@ -58,7 +59,8 @@ bool SettingChangeConcernsLook(WPARAM wParam, LPARAM lParam);
 
 struct Theme;
 
-// Handles NM_CUSTOMDRAW of a BUTTON (push or radio) drawn on `surface`.
+// Handles NM_CUSTOMDRAW of a BUTTON (push or radio) drawn on `surface`, the
+// surface of the container it stands in (SurfaceOf).
 LRESULT CustomDrawButton(const NMCUSTOMDRAW& draw, Surface surface);
 
 // Handles WM_CTLCOLORSTATIC and WM_CTLCOLORBTN for a control on `surface`.

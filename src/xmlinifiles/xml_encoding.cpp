@@ -28,7 +28,7 @@ DecodedXml FromUtf8(std::string_view s) {
     return r;
 }
 
-DecodedXml FromUtf16(std::string_view s, bool bigEndian) {
+DecodedXml FromUtf16(std::string_view s, UnicodeForm form) {
     DecodedXml r;
     r.utf8.reserve(s.size());
     auto fail = [&]() {
@@ -38,7 +38,7 @@ DecodedXml FromUtf16(std::string_view s, bool bigEndian) {
         return r;
     };
     const std::string_view whole = s.substr(0, s.size() - s.size() % 2);
-    const std::wstring units = bigEndian ? Utf16BeToWide(whole) : Utf16LeToWide(whole);
+    const std::wstring units = UnicodeToWide(whole, form);
     for (size_t i = 0; i < units.size();) {
         const DecodedChar c = DecodeUtf16At(units, i);
         if (c.codePoint == 0 || IsSurrogate(c.codePoint)) return fail();
@@ -221,13 +221,17 @@ DecodedXml DecodeXmlBytes(std::string_view bytes) {
         decoded.encoding = encoding;
         return decoded;
     };
-    auto at = [&](size_t i) { return i < bytes.size() ? static_cast<unsigned char>(bytes[i]) : 0x100u; };
-    if (at(0) == 0xEF && at(1) == 0xBB && at(2) == 0xBF) return FromUtf8(bytes.substr(3));
-    if (at(0) == 0xFF && at(1) == 0xFE) return read(FromUtf16(bytes.substr(2), false), {Form::Utf16Le});
-    if (at(0) == 0xFE && at(1) == 0xFF) return read(FromUtf16(bytes.substr(2), true), {Form::Utf16Be});
+    if (const auto form = FormByMark(bytes)) {
+        const std::string_view text = bytes.substr(ByteOrderMark(*form).size());
+        if (*form == UnicodeForm::Utf8) return FromUtf8(text);
+        return read(FromUtf16(text, *form), {*form == UnicodeForm::Utf16Le ? Form::Utf16Le : Form::Utf16Be});
+    }
     // Without a mark, XML allows UTF-16 only when a declaration opens it.
-    if (at(0) == '<' && at(1) == 0 && at(2) == '?' && at(3) == 0) return read(FromUtf16(bytes, false), {Form::Utf16Le});
-    if (at(0) == 0 && at(1) == '<' && at(2) == 0 && at(3) == '?') return read(FromUtf16(bytes, true), {Form::Utf16Be});
+    auto at = [&](size_t i) { return i < bytes.size() ? static_cast<unsigned char>(bytes[i]) : 0x100u; };
+    if (at(0) == '<' && at(1) == 0 && at(2) == '?' && at(3) == 0)
+        return read(FromUtf16(bytes, UnicodeForm::Utf16Le), {Form::Utf16Le});
+    if (at(0) == 0 && at(1) == '<' && at(2) == 0 && at(3) == '?')
+        return read(FromUtf16(bytes, UnicodeForm::Utf16Be), {Form::Utf16Be});
     const std::string label = DeclaredLabel(bytes);
     const auto encoding = EncodingFromLabel(Utf8ToWide(label));
     if (!encoding) {
@@ -259,8 +263,8 @@ std::optional<XmlEncoding> EncodingFromLabel(std::wstring_view label) {
 std::optional<std::string> EncodeXmlText(std::string_view utf8, XmlEncoding encoding) {
     switch (encoding.form) {
         case XmlEncoding::Form::Utf8: return std::string(utf8);
-        case XmlEncoding::Form::Utf16Le: return "\xFF\xFE" + WideToUtf16Le(Utf8ToWide(utf8));
-        case XmlEncoding::Form::Utf16Be: return "\xFE\xFF" + WideToUtf16Be(Utf8ToWide(utf8));
+        case XmlEncoding::Form::Utf16Le: return WithByteOrderMark(Utf8ToWide(utf8), UnicodeForm::Utf16Le);
+        case XmlEncoding::Form::Utf16Be: return WithByteOrderMark(Utf8ToWide(utf8), UnicodeForm::Utf16Be);
         case XmlEncoding::Form::CodePage: return WideToCodePage(encoding.codePage, Utf8ToWide(utf8));
     }
     return std::string(utf8);

@@ -7,9 +7,9 @@ namespace {
 
 TEST(FirstEditorPlacement, CentresOverTheOwnerAndStaysRightOfAndBelowTheWorkAreaOrigin) {
     const struct {
-        EditorRect owner;
+        Bounds owner;
         std::int32_t width, height, workLeft, workTop;
-        EditorRect expected;
+        Bounds expected;
     } cases[] = {
         {{100, 100, 350, 300}, 471, 278, 0, 0, {100 - 60, 100 + 11, 471, 278}},   // (350-471)/2 = -60 toward zero
         {{0, 0, 350, 300}, 471, 278, 0, 0, {0, 11, 471, 278}},                    // raised to the work area's left

@@ -1,4 +1,6 @@
-// Small pieces every window of the program needs in the same way.
+// The frame of the program's windows: the application title, the window
+// class, creation at the designed size, and the messages both top-level
+// windows answer alike.
 #pragma once
 
 #include <windows.h>
@@ -6,6 +8,9 @@
 #include "ui/theme_paint.h"
 
 namespace velnor {
+
+// The caption of every window and message box of the program.
+inline constexpr wchar_t kApplicationTitle[] = L"Velnor";
 
 // The frame of one of the program's top-level windows: what both windows do
 // alike with it lives here, what differs stays in each window.

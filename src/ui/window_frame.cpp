@@ -1,9 +1,8 @@
-#include "ui/window_plumbing.h"
+#include "ui/window_frame.h"
 
 #include <algorithm>
 
 #include "ui/dpi.h"
-#include "ui/error_box.h"
 
 namespace velnor {
 
