@@ -123,11 +123,10 @@ TEST_F(CloseTest, ASettingsFileHeldOpenAtStartKeepsItsPlaceUnlessTheWindowIsMove
         HANDLE lock = CreateFileW(File(L"Velnor.xml").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(lock, INVALID_HANDLE_VALUE);
         auto p = Start();
-        HWND box = nullptr;
-        const bool boxShown = WaitFor([&] { return (box = FindTopWindow(p->Pid(), L"#32770")) != nullptr; });
+        HWND box = WaitForErrorBox(p->Pid());
         CloseHandle(lock);
-        ASSERT_TRUE(boxShown) << ProcessReport(p->Pid());
-        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        ASSERT_NE(box, nullptr) << ProcessReport(p->Pid());
+        DismissErrorBox(box);
         HWND main = p->MainWindow();
         ASSERT_NE(main, nullptr);
         ASSERT_TRUE(Answers(main));  // the first show is over

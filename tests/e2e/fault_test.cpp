@@ -153,15 +153,14 @@ TEST_F(FaultTest, KilledAtRandomMomentsOfACloseTheSettingsAreOldOrNewNeverPartia
             main = p->MainWindow(30000);
             box = FindTopWindow(p->Pid(), L"#32770");
         }
-        wchar_t boxText[512] = {};
-        if (box) GetDlgItemTextW(box, 0xFFFF, boxText, 512);
+        std::wstring boxText = box ? ErrorBoxText(box) : L"";
         ASSERT_NE(main, nullptr) << "trial " << trial << ", " << p->Report() << ", guard held " << GuardHeld()
                                  << ", commands run by it " << sim->Commands().size() - commandsBefore << ", box '"
                                  << WideToUtf8(boxText) << "', settings '" << before << "'" << Evidence();
         // Both names must be listed; otherwise say what the program shows
         // instead of reaching past the end of the list.
         WaitFor([&] { return Radios(main).size() == 2 || FindTopWindow(p->Pid(), L"#32770"); }, 5000);
-        if (HWND late = FindTopWindow(p->Pid(), L"#32770")) GetDlgItemTextW(late, 0xFFFF, boxText, 512);
+        if (HWND late = FindTopWindow(p->Pid(), L"#32770")) boxText = ErrorBoxText(late);
         ASSERT_EQ(Radios(main).size(), 2u) << "trial " << trial << ", box '" << WideToUtf8(boxText) << "', settings '"
                                            << before << "', now '" << ReadFile(File(L"Velnor.xml")) << "'"
                                            << Evidence();

@@ -151,8 +151,8 @@ TEST_F(StartupTest, AMissingThemeIsReportedWithACloseButtonAndStartUpGoesOn) {
     const std::wstring plain = app + L"\\velnor_notheme.exe";
     ASSERT_TRUE(CopyFileW(BuiltProgram(L"velnor_notheme.exe").c_str(), plain.c_str(), FALSE));
     Program p(plain, L"\"" + plain + L"\" /p", work);
-    HWND box = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (box = FindTopWindow(p.Pid(), L"#32770")) != nullptr; }));
+    HWND box = WaitForErrorBox(p.Pid());
+    ASSERT_NE(box, nullptr);
     EXPECT_EQ(WindowText(box), L"Velnor");
     bool textShown = false;
     HWND close = nullptr;
