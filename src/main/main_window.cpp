@@ -123,6 +123,11 @@ void TmainForm::Layout() {
 }
 
 void TmainForm::FormCreate() {
+    // A close that comes meanwhile (while the box about the settings is up,
+    // or during the first listing) waits until the window is complete:
+    // destroying it inside its own creation would leave this handler, and
+    // the window's creator, with a window that is gone.
+    BusyScope creating(*this);
     CreateControls();
     ApplyDpi();
     SizeToDesign();

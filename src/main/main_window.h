@@ -54,8 +54,9 @@ public:
     // where that show left the window, and FormShow runs as the next message.
     void QueueFormShow();
     // Whether the window has been asked to close. A close that came while
-    // the window was being created, during its first listing, ends the
-    // program before the window is ever shown.
+    // the window was being created (during its first listing, or while the
+    // box about its settings was up) ends the program before the window is
+    // ever shown.
     bool Closing() const { return closing_; }
 
     void LoadList();
