@@ -3,19 +3,17 @@
 // a tool bar with OK and Cancel. Painting lives in ui/list_paint.cpp.
 //
 // Messages that matter:
-//   WM_ACTIVATE     the focused control is remembered and given back, the
-//                   tool bar's focus cue with it
 //   WM_COMMAND      the tool bar's OK writes "Disable.lst"; its Cancel, and Esc
 //                   (IDCANCEL), close; Enter (IDOK) does nothing. Tab reaches
 //                   the tool bar, where the keyboard presses OK or Cancel
 //   WM_NOTIFY       NM_CUSTOMDRAW of the tool bar and the check list
 //   WM_CLOSE        every way of closing other than OK is Cancel (Alt+F4 too)
-//   WM_DPICHANGED   take the suggested rectangle, rebuild font, ticks, layout
-//   WM_ERASEBKGND, WM_GETMINMAXINFO
-//                   from kFrame, as both windows answer them
-//   WM_SETTINGCHANGE, WM_SYSCOLORCHANGE, WM_THEMECHANGED
-//                   high contrast on or off: colours and ticks follow; a
-//                   setting change about anything else leaves them alone
+//   WM_SYSCOLORCHANGE
+//                   passed on to the common controls
+// The frame (BaseWindow, kFrame) answers what both windows answer alike:
+// the DPI (font, ticks, layout), a new look (high contrast on or off: colours
+// and ticks follow), focus across activations (the tool bar's cue stays where
+// it was), erasing, the minimum size.
 #include "list/list_window.h"
 
 #include <algorithm>
@@ -76,16 +74,14 @@ bool Repeated(LPARAM keyData) { return (keyData & (1 << 30)) != 0; }
 
 }  // namespace
 
-void TListForm::Create(HINSTANCE instance, HWND owner) {
-    RegisterWindowClass(instance, kClassName, WindowProc);
-    CreateFramedWindow(kFrame, instance, kClassName, owner, this);
-}
+TListForm::TListForm() : BaseWindow(kFrame) {}
+
+void TListForm::Create(HINSTANCE instance, HWND owner) { CreateFrame(instance, kClassName, owner); }
 
 void TListForm::FormCreate() {
     // The controls wait for the first showing: the editor is created hidden
     // at start-up, and the start-up of the program should not pay for them.
-    dpi_ = DpiOf(hwnd_);
-    SizeToDesign(hwnd_, kFrame, dpi_);
+    SizeToDesign();
 }
 
 void TListForm::CreateControls() {
@@ -133,8 +129,10 @@ void TListForm::CreateControls() {
     SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-void TListForm::ApplyDpi(UINT dpi) {
-    dpi_ = dpi;
+void TListForm::ApplyDpi() {
+    // Hidden before its first showing, the editor only notes the DPI.
+    if (!CheckListBox) return;
+    const UINT dpi = dpi_;
     font_.Recreate(dpi, [&](HFONT font) {
         ApplyFont(hwnd_, font);
         SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
@@ -159,11 +157,7 @@ void TListForm::UpdateLook() {
     RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
-void TListForm::LookChanged(UINT msg, WPARAM wParam, LPARAM lParam) {
-    // The main window may have asked the high-contrast state first.
-    const bool lookStale = CheckListBox && themedLook_ != ThemeActive();
-    if (msg == WM_SETTINGCHANGE && !SettingChangeConcernsLook(wParam, lParam) && !lookStale) return;
-    RefreshThemeState();
+void TListForm::RefreshLook() {
     if (CheckListBox) UpdateLook();
     else InvalidateRect(hwnd_, nullptr, TRUE);
 }
@@ -258,7 +252,8 @@ void TListForm::EnsureControls() {
         return;
     }
     CreateControls();
-    ApplyDpi(DpiOf(hwnd_));
+    dpi_ = DpiOf(hwnd_);
+    ApplyDpi();
 }
 
 int TListForm::ShowModal() {
@@ -350,7 +345,7 @@ LRESULT CALLBACK TListForm::ToolBarKeysProc(HWND h, UINT msg, WPARAM wParam, LPA
         case WM_SETFOCUS: {
             // The keyboard arrives by Tab on the first button, OK; given back
             // on activation, it stays where it was.
-            if (!form.restoringFocus_) form.toolFocus_ = 0;
+            if (!form.RestoringFocus()) form.toolFocus_ = 0;
             form.spaceDown_ = false;
             // The system announces the tool bar first, then the button.
             const LRESULT result = DefSubclassProc(h, msg, wParam, lParam);
@@ -402,25 +397,6 @@ void TListForm::AnnounceToolFocus() const {
     NotifyWinEvent(EVENT_OBJECT_FOCUS, ToolBar, OBJID_CLIENT, static_cast<LONG>(toolFocus_ + 1));
 }
 
-void TListForm::FormActivate(WORD state, bool minimised) {
-    if (state == WA_INACTIVE) {
-        const HWND f = GetFocus();
-        if (f && IsChild(hwnd_, f)) focus_ = f;
-        return;
-    }
-    if (!minimised) RestoreFocus();
-}
-
-void TListForm::RestoreFocus() {
-    const bool usable = focus_ && IsWindow(focus_) && IsChild(hwnd_, focus_) && IsWindowVisible(focus_) &&
-                        IsWindowEnabled(focus_);
-    const HWND target = usable ? focus_ : CheckListBox;
-    if (!target) return;
-    restoringFocus_ = true;
-    SetFocus(target);
-    restoringFocus_ = false;
-}
-
 int TListForm::ToolCue() const {
     if (GetFocus() != ToolBar || !ShowsFocusCues(ToolBar)) return 0;
     return kToolCommands[toolFocus_];
@@ -435,11 +411,7 @@ LRESULT TListForm::OnNotify(NMHDR& header) {
 }
 
 LRESULT TListForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (LRESULT result = 0; HandleFrameMessage(hwnd_, kFrame, msg, wParam, lParam, result)) return result;
     switch (msg) {
-        case WM_CREATE:
-            FormCreate();
-            return 0;
         case WM_COMMAND:
             switch (LOWORD(wParam)) {
                 case kOkCommand: TBOKClick(); return 0;
@@ -449,20 +421,9 @@ LRESULT TListForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
                 default: break;
             }
             break;
-        case WM_ACTIVATE:
-            // Not DefWindowProc: it would give the focus to the frame.
-            FormActivate(LOWORD(wParam), HIWORD(wParam) != 0);
-            if (LOWORD(wParam) != WA_INACTIVE && !CheckListBox) break;
-            return 0;
-        case WM_NOTIFY:
-            return OnNotify(*reinterpret_cast<NMHDR*>(lParam));
+        case WM_NOTIFY: return OnNotify(*reinterpret_cast<NMHDR*>(lParam));
         case WM_SIZE:
             if (CheckListBox) Layout();
-            return 0;
-        case WM_DPICHANGED:
-            TakeSuggestedRect(hwnd_, lParam);
-            if (CheckListBox) ApplyDpi(HIWORD(wParam));
-            else dpi_ = HIWORD(wParam);
             return 0;
         case WM_SYSCOLORCHANGE:
             // Common controls learn of new system colours only from their
@@ -471,10 +432,6 @@ LRESULT TListForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
                 SendMessageW(CheckListBox, msg, wParam, lParam);
                 SendMessageW(ToolBar, msg, wParam, lParam);
             }
-            [[fallthrough]];
-        case WM_SETTINGCHANGE:
-        case WM_THEMECHANGED:
-            LookChanged(msg, wParam, lParam);
             break;
         case WM_CLOSE:
             // Any way of closing other than OK gives Cancel.

@@ -13,6 +13,7 @@
 #include "orvo/exec_and_wait.h"
 #include "ui/base_window.h"
 #include "ui/dpi.h"
+#include "ui/theme.h"
 
 namespace velnor {
 
@@ -23,10 +24,10 @@ class TListForm : public BaseWindow<TListForm> {
 public:
     static constexpr wchar_t kClassName[] = L"TListForm";
 
+    TListForm();
     // Creates the native window, hidden and owned by `owner`; FormCreate runs
     // inside this call.
     void Create(HINSTANCE instance, HWND owner);
-    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 
     // Shows the editor modally: the owner takes no input until it closes.
     // Returns kModalOk, or kModalCancel for every other way of closing.
@@ -39,6 +40,9 @@ public:
     LineBuffer ListBox;
 
 private:
+    friend class BaseWindow<TListForm>;
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+
     void FormCreate();
     void FormShow();
     void TBOKClick();
@@ -47,14 +51,17 @@ private:
     void Close(int result);
     void CreateControls();
     void EnsureControls();
-    void ApplyDpi(UINT dpi);
+    // Fonts, tool buttons, rows and ticks at dpi_, once the controls exist.
+    void ApplyDpi();
     void Layout();
     void PlaceFirstTime();
     // The tick images and list colours of the look in effect: the theme's,
     // or the system's under high contrast.
     void UpdateLook();
-    // WM_SETTINGCHANGE, WM_SYSCOLORCHANGE, WM_THEMECHANGED.
-    void LookChanged(UINT msg, WPARAM wParam, LPARAM lParam);
+    void RefreshLook();
+    // The main window may have asked the high-contrast state first.
+    bool LookStale() const { return CheckListBox && themedLook_ != ThemeActive(); }
+    HWND DefaultFocus() const { return CheckListBox; }
     LRESULT OnNotify(NMHDR& header);
 
     // The tool bar by keyboard: the arrow keys move the focus cue between
@@ -66,11 +73,6 @@ private:
     // Tells assistive technology which tool button has the focus: the cue is
     // the program's own, so the system cannot.
     void AnnounceToolFocus() const;
-    // Keyboard focus as a dialog keeps it: remembered when the editor is
-    // deactivated, given back, with the tool bar's cue where it was, when it
-    // is activated again.
-    void FormActivate(WORD state, bool minimised);
-    void RestoreFocus();
     // The command of the button that shows the keyboard focus, or 0.
     int ToolCue() const;
 
@@ -89,12 +91,9 @@ private:
     HIMAGELIST rowHeightImages_ = nullptr;  // empty: its image size gives the rows their height
     bool themedLook_ = false;  // the look UpdateLook last applied
     size_t toolFocus_ = 0;     // the tool button the keyboard is on
-    bool restoringFocus_ = false;  // the focus comes back on activation, not by Tab
-    bool spaceDown_ = false;       // Space went down on the tool bar: its release presses
-    HWND focus_ = nullptr;         // the control that had the focus at the last deactivation
+    bool spaceDown_ = false;   // Space went down on the tool bar: its release presses
 
     WindowFont font_;
-    UINT dpi_ = kDesignDpi;
     bool placed_ = false;
     bool modal_ = false;
     int modalResult_ = 0;

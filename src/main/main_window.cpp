@@ -4,14 +4,9 @@
 // Messages that matter:
 //   WM_CREATE          FormCreate: controls, stored place and choice, the list
 //   kFormShowMessage   queued by the message loop after the first show: FormShow
-//   WM_ACTIVATE        the focused control is remembered and given back
 //   WM_COMMAND         the radio group's clicks and the four buttons
 //   WM_NOTIFY          NM_CUSTOMDRAW of the buttons and radio buttons (Sky look)
-//   WM_DPICHANGED      take the suggested rectangle, rebuild font and layout
-//   WM_ERASEBKGND, WM_GETMINMAXINFO
-//                      from kFrame, as both windows answer them
-//   WM_SETTINGCHANGE   regional settings ("intl"); high contrast or the theme
-//                      repaint, any other change does not
+//   WM_SETTINGCHANGE   regional settings ("intl")
 //   WM_CLOSE, WM_QUERYENDSESSION
 //                      FormCloseQuery writes the settings; the window is
 //                      destroyed once no handler is waiting for a command, or
@@ -19,6 +14,9 @@
 //   WM_ENDSESSION      the session ends: no error box any more, the settings
 //                      written unless the question before did; with
 //                      ENDSESSION_CLOSEAPP (Restart Manager) the program ends
+// The frame (BaseWindow, kFrame) answers what both windows answer alike:
+// the DPI, a new look (repaint of the window and every control), focus
+// across activations, erasing and control colours, the minimum size.
 #include "main/main_window.h"
 
 #include <commctrl.h>
@@ -75,6 +73,8 @@ HWND MakeButton(HWND parent, const wchar_t* caption, int id) {
 
 }  // namespace
 
+TmainForm::TmainForm() : BaseWindow(kFrame) {}
+
 TmainForm::BusyScope::BusyScope(TmainForm& form) : form_(form) { ++form_.busy_; }
 
 TmainForm::BusyScope::~BusyScope() {
@@ -85,8 +85,7 @@ TmainForm::BusyScope::~BusyScope() {
 void TmainForm::Create(HINSTANCE instance, const MainWindowStart& start) {
     silent_ = start.silent;
     editor_ = start.editor;
-    RegisterWindowClass(instance, kClassName, WindowProc, start.icon, start.smallIcon);
-    CreateFramedWindow(kFrame, instance, kClassName, nullptr, this);
+    CreateFrame(instance, kClassName, nullptr, start.icon, start.smallIcon);
 }
 
 void TmainForm::CreateControls() {
@@ -100,9 +99,8 @@ void TmainForm::CreateControls() {
     BtnList = MakeButton(Panel, L"リスト編集", kListId);
 }
 
-void TmainForm::ApplyDpi(UINT dpi) {
-    dpi_ = dpi;
-    font_.Recreate(dpi, [&](HFONT font) {
+void TmainForm::ApplyDpi() {
+    font_.Recreate(dpi_, [&](HFONT font) {
         ApplyFont(hwnd_, font);
         RadioGroup.SetFont(font);
     });
@@ -125,9 +123,14 @@ void TmainForm::Layout() {
 }
 
 void TmainForm::FormCreate() {
+    // A close that comes meanwhile (while the box about the settings is up,
+    // or during the first listing) waits until the window is complete:
+    // destroying it inside its own creation would leave this handler, and
+    // the window's creator, with a window that is gone.
+    BusyScope creating(*this);
     CreateControls();
-    ApplyDpi(DpiOf(hwnd_));
-    SizeToDesign(hwnd_, kFrame, dpi_);
+    ApplyDpi();
+    SizeToDesign();
     MLog = DataFolder + L"WiFi.log";
     MDis = DataFolder + L"Disable.lst";
     // A capture left by a run that was killed must not be read as this run's.
@@ -180,26 +183,39 @@ bool TmainForm::FormCloseQuery(bool sessionEnding) {
 void TmainForm::RequestClose() {
     if (closing_) return;
     if (!FormCloseQuery()) return;
+    BeginClose(CloseWait::ForCommands);
+}
+
+void TmainForm::BeginClose(CloseWait wait) {
     closing_ = true;
-    // The user has closed: an error of a handler that finishes later has no
-    // window to belong to.
+    // The user or the system has closed: an error of a handler that
+    // finishes later has no window to belong to.
     StopShowingErrors();
     if (editor_.cancel) editor_.cancel();
-    if (busy_ > 0) {
+    if (wait == CloseWait::None) {
+        // The waiting handlers return at once; the window goes after the
+        // last of them, from the message loop.
+        AbandonWaits();
+        PostMessageW(hwnd_, kFinishCloseMessage, 0, 0);
+    } else if (busy_ > 0) {
         // A handler is waiting for a command: it finishes first, out of
         // sight, but a command that never ends must not keep the process.
         ShowWindow(hwnd_, SW_HIDE);
         SetTimer(hwnd_, kCloseGraceTimer, kCloseGraceMs, nullptr);
-        return;
+    } else {
+        FinishClose();
     }
-    DestroyWindow(hwnd_);
 }
 
-void TmainForm::EndForRestartManager() {
-    closing_ = true;
-    if (editor_.cancel) editor_.cancel();
+void TmainForm::FinishClose() {
+    if (closing_ && busy_ == 0) DestroyWindow(hwnd_);
+}
+
+void TmainForm::CloseGraceEnded() {
+    // The settings were written at the close; the waiting handlers now
+    // return, and the window goes once the last has finished.
+    KillTimer(hwnd_, kCloseGraceTimer);
     AbandonWaits();
-    PostMessageW(hwnd_, kFinishCloseMessage, 0, 0);
 }
 
 void TmainForm::FormQueryEndSession() {
@@ -224,7 +240,7 @@ void TmainForm::FormEndSession(bool ending, LPARAM reasons) {
     WriteSettingsForSessionEnd();
     // An installer or updater asks the program itself to end: it ends as
     // after a close, waiting for no command.
-    if (reasons & ENDSESSION_CLOSEAPP) EndForRestartManager();
+    if (reasons & ENDSESSION_CLOSEAPP) BeginClose(CloseWait::None);
 }
 
 void TmainForm::WriteSettingsForSessionEnd() {
@@ -257,23 +273,21 @@ void TmainForm::LoadList() {
     RadioGroup.SetItemIndex(LastIndexOf(RadioGroup.Items(), MName));
 }
 
-void TmainForm::Connect() {
+void TmainForm::RunForChoice(void (Wlan::*command)(const std::wstring&, const std::wstring&, LineBuffer&) const) {
     BusyScope busy(*this);
     // Copies: the user may pick another profile while the command runs.
     const std::wstring capture = MLog, name = MName;
-    wlan_.Connect(capture, name, ListBox);
+    (wlan_.*command)(capture, name, ListBox);
 }
+
+void TmainForm::Connect() { RunForChoice(&Wlan::Connect); }
 
 void TmainForm::DisConnect() {
     BusyScope busy(*this);
     wlan_.DisConnect();
 }
 
-void TmainForm::ReConnect() {
-    BusyScope busy(*this);
-    const std::wstring capture = MLog, name = MName;
-    wlan_.ReConnect(capture, name, ListBox);
-}
+void TmainForm::ReConnect() { RunForChoice(&Wlan::ReConnect); }
 
 void TmainForm::BtnListClick() {
     BusyScope busy(*this);
@@ -285,26 +299,25 @@ HWND TmainForm::DefaultFocus() const {
     return radio ? radio : BtnConnect;
 }
 
-void TmainForm::RestoreFocus() {
-    const bool usable = focus_ && IsWindow(focus_) && IsChild(hwnd_, focus_) && IsWindowVisible(focus_) &&
-                        IsWindowEnabled(focus_);
-    SetFocus(usable ? focus_ : DefaultFocus());
-}
-
-void TmainForm::FormActivate(WORD state) {
-    if (state == WA_INACTIVE) {
-        const HWND f = GetFocus();
-        if (f && IsChild(hwnd_, f)) focus_ = f;
-        return;
-    }
-    RestoreFocus();
-}
-
-void TmainForm::LookChanged(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_SETTINGCHANGE && !SettingChangeConcernsLook(wParam, lParam)) return;
-    RefreshThemeState();
+void TmainForm::RefreshLook() {
     // The frame and every control, erased and painted once.
     RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void TmainForm::SettingChanged(LPARAM area) {
+    if (area && lstrcmpiW(reinterpret_cast<const wchar_t*>(area), L"intl") == 0) RefreshFormatSettings();
+}
+
+bool TmainForm::OnCommand(WPARAM wParam, LPARAM lParam) {
+    if (RadioGroup.HandleCommand(reinterpret_cast<HWND>(lParam), HIWORD(wParam))) return true;
+    if (HIWORD(wParam) != BN_CLICKED) return false;
+    switch (LOWORD(wParam)) {
+        case kConnectId: BtnConnectClick(); return true;
+        case kReConnectId: BtnReConnectClick(); return true;
+        case kDisConnectId: BtnDisConnectClick(); return true;
+        case kListId: BtnListClick(); return true;
+        default: return false;
+    }
 }
 
 LRESULT TmainForm::OnNotify(const NMHDR& header) {
@@ -314,75 +327,24 @@ LRESULT TmainForm::OnNotify(const NMHDR& header) {
 }
 
 LRESULT TmainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (LRESULT result = 0; HandleFrameMessage(hwnd_, kFrame, msg, wParam, lParam, result)) return result;
     switch (msg) {
-        case WM_CREATE:
-            FormCreate();
-            return 0;
-        case kFormShowMessage:
-            FormShow();
-            return 0;
-        case WM_COMMAND: {
-            const auto control = reinterpret_cast<HWND>(lParam);
-            if (RadioGroup.HandleCommand(control, HIWORD(wParam))) return 0;
-            if (HIWORD(wParam) != BN_CLICKED) break;
-            switch (LOWORD(wParam)) {
-                case kConnectId: BtnConnectClick(); return 0;
-                case kReConnectId: BtnReConnectClick(); return 0;
-                case kDisConnectId: BtnDisConnectClick(); return 0;
-                case kListId: BtnListClick(); return 0;
-                default: break;
-            }
+        case kFormShowMessage: FormShow(); return 0;
+        case WM_COMMAND:
+            if (OnCommand(wParam, lParam)) return 0;
             break;
-        }
-        case WM_ACTIVATE:
-            // A minimised window keeps the focus itself.
-            if (LOWORD(wParam) != WA_INACTIVE && HIWORD(wParam)) break;
-            FormActivate(LOWORD(wParam));
-            return 0;
-        case WM_NOTIFY:
-            return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
-        case WM_CTLCOLORSTATIC:
-        case WM_CTLCOLORBTN:
-            return ControlColour(reinterpret_cast<HDC>(wParam), Surface::Window);
-        case WM_SIZE:
-            Layout();
-            return 0;
-        case WM_DPICHANGED:
-            TakeSuggestedRect(hwnd_, lParam);
-            ApplyDpi(HIWORD(wParam));
-            return 0;
-        case WM_SETTINGCHANGE:
-            if (lParam && lstrcmpiW(reinterpret_cast<const wchar_t*>(lParam), L"intl") == 0) RefreshFormatSettings();
-            [[fallthrough]];
-        case WM_SYSCOLORCHANGE:
-        case WM_THEMECHANGED:
-            LookChanged(msg, wParam, lParam);
-            break;
-        case WM_CLOSE:
-            RequestClose();
-            return 0;
-        case WM_QUERYENDSESSION:
-            FormQueryEndSession();
-            return TRUE;
-        case WM_ENDSESSION:
-            FormEndSession(wParam != FALSE, lParam);
-            return 0;
+        case WM_NOTIFY: return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+        case WM_SIZE: Layout(); return 0;
+        case WM_SETTINGCHANGE: SettingChanged(lParam); break;
+        case WM_CLOSE: RequestClose(); return 0;
+        case WM_QUERYENDSESSION: FormQueryEndSession(); return TRUE;
+        case WM_ENDSESSION: FormEndSession(wParam != FALSE, lParam); return 0;
         case WM_TIMER:
             if (wParam != kCloseGraceTimer) break;
-            // The settings were written at the close; the waiting handlers
-            // now return, and the window goes once the last has finished.
-            KillTimer(hwnd_, kCloseGraceTimer);
-            AbandonWaits();
+            CloseGraceEnded();
             return 0;
-        case kFinishCloseMessage:
-            if (closing_ && busy_ == 0) DestroyWindow(hwnd_);
-            return 0;
-        case WM_DESTROY:
-            PostQuitMessage(0);
-            return 0;
-        default:
-            break;
+        case kFinishCloseMessage: FinishClose(); return 0;
+        case WM_DESTROY: PostQuitMessage(0); return 0;
+        default: break;
     }
     return DefWindowProcW(hwnd_, msg, wParam, lParam);
 }

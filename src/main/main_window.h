@@ -46,16 +46,17 @@ class TmainForm : public BaseWindow<TmainForm> {
 public:
     static constexpr wchar_t kClassName[] = L"TmainForm";
 
+    TmainForm();
     // Creates the native window; FormCreate runs inside this call.
     void Create(HINSTANCE instance, const MainWindowStart& start);
-    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 
     // Called once by the message loop right after the first show: remembers
     // where that show left the window, and FormShow runs as the next message.
     void QueueFormShow();
     // Whether the window has been asked to close. A close that came while
-    // the window was being created, during its first listing, ends the
-    // program before the window is ever shown.
+    // the window was being created (during its first listing, or while the
+    // box about its settings was up) ends the program before the window is
+    // ever shown.
     bool Closing() const { return closing_; }
 
     void LoadList();
@@ -84,6 +85,9 @@ public:
     LineBuffer ListBox;  // carries lines between files and the lists; never shown
 
 private:
+    friend class BaseWindow<TmainForm>;
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+
     void FormCreate();
     void FormShow();
     // `sessionEnding`: Windows asks before logging off or shutting down.
@@ -99,19 +103,31 @@ private:
     void BtnDisConnectClick() { DisConnect(); }
     void BtnListClick();
 
+    // WM_COMMAND: whether it was a click or choice of the window's own.
+    bool OnCommand(WPARAM wParam, LPARAM lParam);
+    LRESULT OnNotify(const NMHDR& header);
+    void SettingChanged(LPARAM area);
+    // Connect and ReConnect: the command for the chosen profile.
+    void RunForChoice(void (Wlan::*command)(const std::wstring&, const std::wstring&, LineBuffer&) const);
+
     void CreateControls();
     void Layout();
-    void ApplyDpi(UINT dpi);
-    void RequestClose();
-    void EndForRestartManager();
-    // Keyboard focus as a dialog keeps it: remembered when the window is
-    // deactivated, given back when it is activated again.
+    void ApplyDpi();
+    void RefreshLook();
+    bool LookStale() const { return false; }
     HWND DefaultFocus() const;
-    void FormActivate(WORD state);
-    void RestoreFocus();
-    // WM_SETTINGCHANGE, WM_SYSCOLORCHANGE, WM_THEMECHANGED.
-    void LookChanged(UINT msg, WPARAM wParam, LPARAM lParam);
-    LRESULT OnNotify(const NMHDR& header);
+
+    // WM_CLOSE: FormCloseQuery, then the close.
+    void RequestClose();
+    // How a close treats handlers that wait for a command: the user's close
+    // lets them finish, within kCloseGraceMs; the Restart Manager's end
+    // waits for none.
+    enum class CloseWait { ForCommands, None };
+    // Both ways of closing: the window goes once no handler is busy.
+    void BeginClose(CloseWait wait);
+    void FinishClose();
+    // WM_TIMER of kCloseGraceTimer.
+    void CloseGraceEnded();
 
     Wlan wlan_{RunSystemCommand, {}, WirelessAdapterUp};
 
@@ -123,8 +139,6 @@ private:
     HWND BtnList = nullptr;
 
     WindowFont font_;
-    UINT dpi_ = kDesignDpi;
-    HWND focus_ = nullptr;  // the control that had the focus at the last deactivation
     int busy_ = 0;
     // Whether the start read the settings file (a bad stored value aside),
     // and whether the user chose a profile since: a start that could not read

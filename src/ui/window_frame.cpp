@@ -30,6 +30,11 @@ bool HandleFrameMessage(HWND window, const WindowFrame& frame, UINT msg, WPARAM 
         case WM_GETMINMAXINFO:
             result = SetMinimumSize(lParam, frame.minimumOuter.cx, frame.minimumOuter.cy);
             return true;
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+            // A control standing directly on the window stands on its background.
+            result = ControlColour(reinterpret_cast<HDC>(wParam), frame.background);
+            return true;
         default:
             return false;
     }

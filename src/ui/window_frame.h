@@ -35,7 +35,9 @@ void CreateFramedWindow(const WindowFrame& frame, HINSTANCE instance, const wcha
 void SizeToDesign(HWND window, const WindowFrame& frame, UINT dpi);
 
 // The messages both windows answer alike from their frame: WM_ERASEBKGND
-// with the background surface, WM_GETMINMAXINFO with the minimum size.
+// and the colours of the controls standing on it (WM_CTLCOLORSTATIC,
+// WM_CTLCOLORBTN) with the background surface, WM_GETMINMAXINFO with the
+// minimum size.
 // Returns whether `msg` was one of them, with its result.
 bool HandleFrameMessage(HWND window, const WindowFrame& frame, UINT msg, WPARAM wParam, LPARAM lParam,
                         LRESULT& result);

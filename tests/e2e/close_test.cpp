@@ -16,26 +16,38 @@ bool Holds(const std::string& settings, const std::string& element) {
     return settings.find(element) != std::string::npos;
 }
 
+struct Message {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+// The ways a close request reaches the main window from outside.
+const struct CloseWay {
+    const char* name;
+    std::vector<Message> messages;
+} kCloseWays[] = {
+    {"a close", {{WM_CLOSE, 0, 0}}},
+    {"the Restart Manager", {{WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP}, {WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP}}},
+    {"the Restart Manager's end alone", {{WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP}}},
+};
+
+// Sends the messages as the closing program would; false when the window
+// did not answer one of them in time.
+bool SendAll(HWND window, const std::vector<Message>& messages) {
+    for (const auto& m : messages) {
+        DWORD_PTR result = 0;
+        if (!SendMessageTimeoutW(window, m.message, m.wParam, m.lParam, SMTO_ABORTIFHUNG, 5000, &result)) return false;
+    }
+    return true;
+}
+
 // The window is created hidden and shown only after its first listing. A
 // close request that comes before (from a program that closes every window
 // of the user, or the Restart Manager) ends the program with the settings
 // written, and the window never shows, not even for a moment.
 TEST_F(CloseTest, ACloseDuringTheFirstListingEndsTheProgramWithoutShowingIt) {
-    struct Message {
-        UINT message;
-        WPARAM wParam;
-        LPARAM lParam;
-    };
-    const struct {
-        const char* name;
-        std::vector<Message> messages;
-    } cases[] = {
-        {"a close", {{WM_CLOSE, 0, 0}}},
-        {"the Restart Manager",
-         {{WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP}, {WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP}}},
-        {"the Restart Manager's end alone", {{WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP}}},
-    };
-    for (const auto& c : cases) {
+    for (const auto& c : kCloseWays) {
         SCOPED_TRACE(c.name);
         DeleteFileW(sim->Journal().c_str());
         DeleteFileW(File(L"Velnor.xml").c_str());
@@ -45,13 +57,52 @@ TEST_F(CloseTest, ACloseDuringTheFirstListingEndsTheProgramWithoutShowingIt) {
         HWND main = FindTopWindow(p->Pid(), L"TmainForm", false);
         ASSERT_NE(main, nullptr) << ProcessReport(p->Pid());
         ASSERT_FALSE(IsWindowVisible(main));
-        for (const auto& m : c.messages) {
-            DWORD_PTR result = 0;
-            ASSERT_TRUE(SendMessageTimeoutW(main, m.message, m.wParam, m.lParam, SMTO_ABORTIFHUNG, 5000, &result));
-        }
+        ASSERT_TRUE(SendAll(main, c.messages)) << ProcessReport(p->Pid());
         EXPECT_FALSE(p->ShowedAWindowBeforeExit()) << ProcessReport(p->Pid());
         EXPECT_EQ(p->WaitExit(0), 0) << p->Report();
         EXPECT_TRUE(Holds(ReadFile(File(L"Velnor.xml")), "<Left ")) << ReadFile(File(L"Velnor.xml"));
+    }
+}
+
+// The box about unreadable settings is shown while the window is still being
+// created. A close that comes while it is up (the user's, or the Restart
+// Manager's end) waits until creation has finished: the box stays for the
+// user, and once it is dismissed the program ends without showing its
+// window. Destroying the window inside its own creation would take the box
+// with it at once.
+TEST_F(CloseTest, ACloseWhileTheSettingsBoxIsUpWaitsForTheWindowToBeCreated) {
+    for (const auto& c : kCloseWays) {
+        SCOPED_TRACE(c.name);
+        sim->SetState({L"profile=Home"});
+        const std::wstring settings = File(L"Velnor.xml");
+        WriteFile(settings, "<?xml version=\"1.0\" encoding=\"utf-8\"?><Root/>");
+        HANDLE lock = CreateFileW(settings.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+        auto p = Start();
+        HWND box = nullptr;
+        const bool boxShown = WaitFor([&] { return (box = FindTopWindow(p->Pid(), L"#32770")) != nullptr; });
+        CloseHandle(lock);
+        ASSERT_TRUE(boxShown) << ProcessReport(p->Pid());
+        HWND main = FindTopWindow(p->Pid(), L"TmainForm", false);
+        ASSERT_NE(main, nullptr) << ProcessReport(p->Pid());
+        HWND ok = GetDlgItem(box, IDOK);
+        ASSERT_NE(ok, nullptr);
+        ASSERT_TRUE(SendAll(main, c.messages)) << ProcessReport(p->Pid());
+        // What the close posted to the window is handled before a mark posted
+        // after it: once the box's button shows the mark, all of it has run.
+        PostMessageW(ok, BM_SETSTATE, TRUE, 0);
+        ASSERT_TRUE(WaitFor([&] {
+            DWORD_PTR state = 0;
+            return !IsWindow(ok) ||
+                   (SendMessageTimeoutW(ok, BM_GETSTATE, 0, 0, SMTO_ABORTIFHUNG, 5000, &state) && (state & BST_PUSHED));
+        }));
+        EXPECT_TRUE(IsWindow(box)) << "the box went with the close";
+        EXPECT_TRUE(IsWindow(main)) << "destroyed during its creation";
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); })) << ProcessReport(p->Pid());
+        // The main window, the only one left, never shows.
+        EXPECT_FALSE(p->ShowedAWindowBeforeExit()) << ProcessReport(p->Pid());
+        EXPECT_EQ(p->WaitExit(), 0) << p->Report();
     }
 }
 

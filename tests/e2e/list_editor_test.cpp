@@ -708,6 +708,25 @@ TEST_F(ListEditorTest, HighContrastSwitchedWhileRunningIsFollowedByBothWindows) 
         << "no Sky ticks or buttons again";
     EXPECT_TRUE(Press(L"Cancel"));
 
+    // Announced with some other setting, and to the main window first: the
+    // main window has then already taken the new state in, and the editor
+    // must still see that its own look lags behind.
+    const auto announcedElsewhere = [&](bool on) {
+        if (on) WriteFile(flag, "");
+        else DeleteFileW(flag.c_str());
+        for (HWND h : {main, editor}) {
+            DWORD_PTR ignored = 0;
+            SendMessageTimeoutW(h, WM_SETTINGCHANGE, 0, 0, SMTO_NORMAL, 5000, &ignored);
+        }
+    };
+    ASSERT_NO_FATAL_FAILURE(OpenEditor());
+    announcedElsewhere(true);
+    EXPECT_TRUE(WaitFor([&] { return skyPixels(editor) == 0; }, 5000)) << skyPixels(editor) << " Sky pixels in the editor";
+    announcedElsewhere(false);
+    EXPECT_TRUE(WaitFor([&] { return accentIn(list) > 0 && toolFaceIn(toolbar) > 0; }, 5000))
+        << "no Sky ticks or buttons again";
+    EXPECT_TRUE(Press(L"Cancel"));
+
     // Switched while the editor is hidden: the main window follows at once,
     // the editor at its next opening.
     highContrast(true);

@@ -442,16 +442,28 @@ TEST_F(MainWindowTest, EndingTheSessionNeverWaitsOnABox) {
 // Restart Manager: the settings are written as at any close and the process
 // ends, also while a command is running and while the list editor is open.
 TEST_F(MainWindowTest, TheRestartManagersRequestWritesTheSettingsAndEnds) {
-    for (const bool editorOpen : {false, true}) {
-        SCOPED_TRACE(editorOpen ? "with the list editor open" : "idle");
+    enum class Busy { Idle, EditorOpen, CommandNeverEnds };
+    for (const Busy busy : {Busy::Idle, Busy::EditorOpen, Busy::CommandNeverEnds}) {
+        SCOPED_TRACE(busy == Busy::Idle         ? "idle"
+                     : busy == Busy::EditorOpen ? "with the list editor open"
+                                                : "with a command that never ends");
+        DeleteFileW(sim->Journal().c_str());
         sim->SetState({L"profile=Home", L"profile=Work"});
         auto p = Start();
         HWND main = p->MainWindow();
         ASSERT_NE(main, nullptr);
         SendMessageW(Radio(main, 1), BM_CLICK, 0, 0);
-        if (editorOpen) {
+        if (busy == Busy::EditorOpen) {
             PostMessageW(ButtonByText(main, L"リスト編集"), BM_CLICK, 0, 0);
             ASSERT_TRUE(WaitFor([&] { return FindTopWindow(p->Pid(), L"TListForm") != nullptr; }));
+        }
+        if (busy == Busy::CommandNeverEnds) {
+            // The end waits for no command: without giving it up at once the
+            // process would wait for ever.
+            sim->SetState({L"profile=Home", L"profile=Work", L"delay.connect=-1"});
+            Click(main, L"接続");
+            ASSERT_TRUE(WaitFor([&] { return Journal() == Names{L"show profile", L"show interface", L"connect  Work"}; }))
+                << ::testing::PrintToString(Journal());
         }
         DWORD_PTR result = 0;
         ASSERT_TRUE(SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG, 5000,
