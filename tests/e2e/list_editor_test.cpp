@@ -459,6 +459,21 @@ std::vector<COLORREF> PixelsIn(HWND window, const RECT& area) {
     return out;
 }
 
+// Whether the window's paint is done and on the screen: it has nothing left
+// to repaint once it has repainted everything, and the screen shows the same
+// pixels twice in a row.
+bool SettledPixels(HWND window, const RECT& area) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    std::vector<COLORREF> last;
+    return WaitFor([&] {
+        if (GetUpdateRect(window, nullptr, FALSE)) return false;
+        std::vector<COLORREF> now = PixelsIn(window, area);
+        const bool same = now == last;
+        last = std::move(now);
+        return same;
+    }, 5000);
+}
+
 // A keyboard user reaches OK and Cancel: Tab and Shift+Tab go between the
 // tick list and the tool bar, the arrow keys move a visible focus cue between
 // OK and Cancel, and Space or Enter presses the button that shows it. Enter
@@ -506,6 +521,9 @@ TEST_F(ListEditorTest, OkAndCancelByKeyboard) {
         EXPECT_EQ(HiddenFile(), original);
         const RECT okRect = ToolButtonRect(program->Process(), toolbar, L"OK");
         const RECT cancelRect = ToolButtonRect(program->Process(), toolbar, L"Cancel");
+        // The buttons without a cue, as painted for this showing: the screen
+        // may still hold the last showing's picture, with its cue on Cancel.
+        ASSERT_TRUE(SettledPixels(toolbar, okRect)) << "the tool bar is not painted";
         const auto ok = PixelsIn(toolbar, okRect), cancel = PixelsIn(toolbar, cancelRect);
         for (const auto& keys : c.toToolBar) press(keys);
         ASSERT_TRUE(WaitFor([&] { return FocusIn(editor) == toolbar; }, 5000));
