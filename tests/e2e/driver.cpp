@@ -155,7 +155,9 @@ bool FocusEvents::WaitForLast(const std::function<bool(const Event&)>& match, DW
         timeoutMs);
 }
 
-bool LeavesRepaintPending(HWND window, const std::function<void()>& change) {
+namespace {
+
+bool OnceLeavesRepaintPending(HWND window, const std::function<void()>& change) {
     // The paint that is due now has been done once the window has no update
     // region: only then does a new one tell.
     if (!WaitFor([&] { return !GetUpdateRect(window, nullptr, FALSE); })) return true;
@@ -163,6 +165,18 @@ bool LeavesRepaintPending(HWND window, const std::function<void()>& change) {
     for (int i = 0; i < 5000; ++i) PostMessageW(window, WM_NULL, 0, 0);
     change();
     return GetUpdateRect(window, nullptr, FALSE) != FALSE;
+}
+
+}  // namespace
+
+bool LeavesRepaintPending(HWND window, const std::function<void()>& change) {
+    // The program takes the posted messages while they are still being
+    // posted, and a busy machine can let it work through all of them and
+    // paint before the update region is read. A change that repaints is seen
+    // pending in at least one of a few tries; one that does not, in none.
+    for (int attempt = 0; attempt < 3; ++attempt)
+        if (OnceLeavesRepaintPending(window, change)) return true;
+    return false;
 }
 
 HWND Radio(HWND window, size_t index) {

@@ -87,7 +87,8 @@ private:
 // waiting to be repainted. The program's queue is first filled with posted
 // no-op messages: they all come before a paint, so the window's update region
 // can still be read when `change` returns. Any paint pending before is done
-// first.
+// first. The change is made up to three times: a repaint shows in at least
+// one try, since the program may still reach its paint before the read.
 bool LeavesRepaintPending(HWND window, const std::function<void()>& change);
 
 // The radio button at `index`, or null with a test failure that names the
