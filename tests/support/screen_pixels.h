@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,33 @@
 #include "support/window_reading.h"
 
 namespace velnor::test {
+
+// The pixels that `draw` paints into a width x height bitmap, row by row from
+// the top.
+inline std::vector<COLORREF> DrawnPixels(int width, int height, const std::function<void(HDC)>& draw) {
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, dib);
+    draw(memory);
+    GdiFlush();
+    std::vector<COLORREF> pixels;
+    if (bits) {
+        const auto* rows = static_cast<const DWORD*>(bits);
+        pixels.reserve(static_cast<size_t>(width) * height);
+        // A DIB holds 0x00RRGGBB; a COLORREF is 0x00BBGGRR.
+        for (int i = 0; i < width * height; ++i)
+            pixels.push_back(RGB((rows[i] >> 16) & 0xFF, (rows[i] >> 8) & 0xFF, rows[i] & 0xFF));
+    }
+    SelectObject(memory, old);
+    DeleteObject(dib);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
 
 // A copy of what the screen shows of a window's client area now.
 class ScreenPixels {
@@ -24,24 +52,12 @@ public:
         if (width_ <= 0 || height_ <= 0) return;
         POINT origin{0, 0};
         ClientToScreen(window, &origin);
-        HDC screen = GetDC(nullptr);
-        HDC memory = CreateCompatibleDC(screen);
-        BITMAPINFO info{};
-        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width_, -height_, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        void* bits = nullptr;
-        HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HGDIOBJ old = SelectObject(memory, dib);
-        BitBlt(memory, 0, 0, width_, height_, screen, origin.x, origin.y, SRCCOPY);
-        GdiFlush();
-        const auto* rows = static_cast<const DWORD*>(bits);
-        pixels_.reserve(static_cast<size_t>(width_) * height_);
-        // A DIB holds 0x00RRGGBB; a COLORREF is 0x00BBGGRR.
-        for (int i = 0; i < width_ * height_; ++i)
-            pixels_.push_back(RGB((rows[i] >> 16) & 0xFF, (rows[i] >> 8) & 0xFF, rows[i] & 0xFF));
-        SelectObject(memory, old);
-        DeleteObject(dib);
-        DeleteDC(memory);
-        ReleaseDC(nullptr, screen);
+        pixels_ = DrawnPixels(width_, height_, [&](HDC memory) {
+            HDC screen = GetDC(nullptr);
+            BitBlt(memory, 0, 0, width_, height_, screen, origin.x, origin.y, SRCCOPY);
+            ReleaseDC(nullptr, screen);
+        });
+        if (pixels_.empty()) width_ = height_ = 0;
     }
     int Width() const { return width_; }
     int Height() const { return height_; }

@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "support/screen_pixels.h"
 #include "ui/dpi.h"
 #include "ui/theme.h"
 
@@ -21,29 +22,16 @@ constexpr int kCommand = 7;
 class DrawnButton {
 public:
     explicit DrawnButton(UINT dpi) : width_(Scale(44, dpi) + 2 * kMargin), height_(Scale(19, dpi) + 2 * kMargin) {
-        HDC screen = GetDC(nullptr);
-        HDC dc = CreateCompatibleDC(screen);
-        BITMAPINFO info{};
-        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width_, -height_, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        void* bits = nullptr;
-        HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HGDIOBJ old = SelectObject(dc, dib);
-        const RECT all{0, 0, width_, height_};
-        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-        NMTBCUSTOMDRAW draw{};
-        draw.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
-        draw.nmcd.hdc = dc;
-        draw.nmcd.rc = {kMargin, kMargin, width_ - kMargin, height_ - kMargin};
-        draw.nmcd.dwItemSpec = kCommand;
-        DrawToolButton(draw, static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), kCommand, dpi);
-        GdiFlush();
-        const auto* p = static_cast<const DWORD*>(bits);
-        for (int i = 0; i < width_ * height_; ++i)
-            pixels_.push_back(RGB((p[i] >> 16) & 0xFF, (p[i] >> 8) & 0xFF, p[i] & 0xFF));
-        SelectObject(dc, old);
-        DeleteObject(dib);
-        DeleteDC(dc);
-        ReleaseDC(nullptr, screen);
+        pixels_ = test::DrawnPixels(width_, height_, [&](HDC dc) {
+            const RECT all{0, 0, width_, height_};
+            FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+            NMTBCUSTOMDRAW draw{};
+            draw.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
+            draw.nmcd.hdc = dc;
+            draw.nmcd.rc = {kMargin, kMargin, width_ - kMargin, height_ - kMargin};
+            draw.nmcd.dwItemSpec = kCommand;
+            DrawToolButton(draw, static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), kCommand, dpi);
+        });
     }
     COLORREF At(int x, int y) const { return pixels_[static_cast<size_t>(y * width_ + x)]; }
 
