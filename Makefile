@@ -24,7 +24,7 @@ windows: setup
 	bash scripts/build.sh windows
 
 clean:
-	rm -rf build/native build/windows build/fuzz build/bench build/test-results build/dist build/installer build/wine-template
+	rm -rf build/native build/windows build/fuzz build/bench build/test-results build/dist build/installer build/wine-template build/wine-template.log
 
 dist:
 	bash scripts/dist.sh

@@ -51,13 +51,12 @@ velnor_prefix_current() {
   echo "$VELNOR_PREFIX_REVISION" >"$ready"
 }
 
-# Makes WINEPREFIX as a copy of the template, making or updating the template
-# first. The template's lock lets lanes that start together make it once.
-velnor_prefix_make() {
-  local target=$WINEPREFIX
-  echo "wine: creating the prefix in $target"
-  rm -rf "$target" "$target.part"
-  mkdir -p "$(dirname "$target")" "$velnor_wine_template"
+# Makes the template, or brings it to the current revision of its settings,
+# under the template's lock, so that lanes that start together make it once;
+# then, given a TARGET, makes TARGET as a copy of it.
+velnor_template_make() {
+  local target=${1:-}
+  mkdir -p "$velnor_wine_template"
   (
     flock 8 || exit 1
     export WINEPREFIX=$velnor_wine_template/prefix
@@ -67,8 +66,18 @@ velnor_prefix_make() {
       wineboot -i </dev/null >"$velnor_wine_template/wineboot.log" 2>&1
       wineserver -w
     fi
-    velnor_prefix_current && cp -a "$WINEPREFIX" "$target.part" && mv "$target.part" "$target"
+    velnor_prefix_current || exit 1
+    [ -z "$target" ] || { cp -a "$WINEPREFIX" "$target.part" && mv "$target.part" "$target"; }
   ) 8>"$velnor_wine_template/lock"
+}
+
+# Makes WINEPREFIX as a copy of the template.
+velnor_prefix_make() {
+  local target=$WINEPREFIX
+  echo "wine: creating the prefix in $target"
+  rm -rf "$target" "$target.part"
+  mkdir -p "$(dirname "$target")"
+  velnor_template_make "$target"
 }
 
 # Sets up the prefix BUILD/wine/prefix for this shell. One shell at a time
@@ -81,6 +90,16 @@ velnor_prefix_make() {
 velnor_wine_init() {
   local build=$1
   export WINEPREFIX=$build/wine/prefix
+  velnor_wine_env || return 1
+  velnor_wine_guard "$build/wine" || return 1
+  if [ ! -f "$WINEPREFIX/.velnor-ready" ]; then
+    velnor_prefix_make || return 1
+  fi
+  velnor_prefix_current
+}
+
+# What every Wine process of ours runs with.
+velnor_wine_env() {
   # Wine stays quiet, but for its error channel of virtual memory: under load
   # it now and then cannot set up a new process ("failed to map the shared
   # user data: c0000018"). The process then never runs: a direct start fails
@@ -90,12 +109,7 @@ velnor_wine_init() {
   # No Mono/Gecko prompts, our netsh instead of Wine's stub, no menu entries in
   # the Linux home folder.
   export WINEDLLOVERRIDES="mscoree,mshtml=;netsh.exe=n;winemenubuilder.exe=d"
-  velnor_use_locale "${VELNOR_LOCALE:-ja_JP.UTF-8}" || return 1
-  velnor_wine_guard "$build/wine" || return 1
-  if [ ! -f "$WINEPREFIX/.velnor-ready" ]; then
-    velnor_prefix_make || return 1
-  fi
-  velnor_prefix_current
+  velnor_use_locale "${VELNOR_LOCALE:-ja_JP.UTF-8}"
 }
 
 VELNOR_GUARD=

@@ -50,7 +50,7 @@ TEST_F(AccessibilityTest, TheMainWindowReadsAsItShows) {
         const AccessibleFacts button = ReadAccessible(ButtonByText(main, caption));
         EXPECT_EQ(button.name, caption) << Describe(button);
         EXPECT_FALSE(Focused(button)) << Describe(button);
-        if (!UnderWine()) EXPECT_EQ(button.role, ROLE_SYSTEM_PUSHBUTTON) << Describe(button);
+        if (!UnderWine()) { EXPECT_EQ(button.role, ROLE_SYSTEM_PUSHBUTTON) << Describe(button); }
     }
     // The keyboard moves on: the reader hears the button and reads it as
     // the one with the focus.
@@ -112,10 +112,10 @@ TEST_F(AccessibilityTest, TheEditorsToolButtonsAndItemsReadAsTheyShow) {
     const auto buttonName = [&](long child) { return ReadAccessible(toolbar, child).name; };
     PressKeys({VK_TAB});
     EXPECT_TRUE(heardButton(1)) << "no focus event for OK";
-    if (!UnderWine()) EXPECT_EQ(buttonName(1), L"OK");
+    if (!UnderWine()) { EXPECT_EQ(buttonName(1), L"OK"); }
     PressKeys({VK_RIGHT});
     EXPECT_TRUE(heardButton(2)) << "no focus event for Cancel";
-    if (!UnderWine()) EXPECT_EQ(buttonName(2), L"Cancel");
+    if (!UnderWine()) { EXPECT_EQ(buttonName(2), L"Cancel"); }
     PressKeys({VK_LEFT});
     EXPECT_TRUE(heardButton(1)) << "no focus event for OK again";
     PressKeys({VK_RIGHT});
