@@ -28,9 +28,20 @@ protected:
         WriteFile(File(L"Velnor.xml"), WideToUtf8(xml));
     }
     std::wstring Settings() const { return Utf8ToWide(ReadFile(File(L"Velnor.xml"))); }
+    // The settings file once it holds something other than BEFORE, or
+    // empty. A read that finds no file, or cannot open it for a moment while
+    // the program replaces it, is no answer yet.
+    std::wstring NewSettings(const std::string& before, DWORD timeoutMs) const {
+        std::string now;
+        const bool changed = WaitFor([&] {
+            now = ReadFile(File(L"Velnor.xml"));
+            return !now.empty() && now != before;
+        }, timeoutMs);
+        return changed ? Utf8ToWide(now) : L"";
+    }
     // The text of a value element in the settings file.
-    std::wstring Setting(const std::wstring& key) const {
-        const std::wstring s = Settings();
+    std::wstring Setting(const std::wstring& key) const { return ValueIn(Settings(), key); }
+    static std::wstring ValueIn(const std::wstring& s, const std::wstring& key) {
         const size_t open = s.find(L"<" + key + L" ");
         if (open == std::wstring::npos) return L"<missing>";
         const size_t start = s.find(L'>', open) + 1;
@@ -214,8 +225,9 @@ TEST_F(MainWindowTest, ClosingWhileACommandRunsWritesTheSettingsAtOnceAndEndsAft
     ASSERT_NO_FATAL_FAILURE(StartSlowConnect(p, main));
     const std::string before = ReadFile(File(L"Velnor.xml"));
     PostMessageW(main, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(WaitFor([&] { return ReadFile(File(L"Velnor.xml")) != before; }, 2000));
-    EXPECT_EQ(Setting(L"SSID"), L" Home");
+    const std::wstring written = NewSettings(before, 2000);
+    ASSERT_FALSE(written.empty()) << "the settings were not written at the close";
+    EXPECT_EQ(ValueIn(written, L"SSID"), L" Home");
     EXPECT_EQ(WaitForSingleObject(p->Process(), 0), static_cast<DWORD>(WAIT_TIMEOUT));  // still waiting
     EXPECT_EQ(p->WaitExit(10000), 0);
     EXPECT_TRUE(WaitFor([&] { return sim->Connected() == L"Home"; }));  // the waiting handler finished its work
@@ -323,8 +335,9 @@ TEST_F(MainWindowTest, AfterACloseTheProcessEndsEvenIfItsCommandNeverDoes) {
         const DWORD closed = GetTickCount();
         PostMessageW(main, WM_CLOSE, 0, 0);
         // Written at the close itself, well before the grace period ends.
-        ASSERT_TRUE(WaitFor([&] { return ReadFile(File(L"Velnor.xml")) != before; }, 15000));
-        EXPECT_EQ(Setting(L"SSID"), L" Home");
+        const std::wstring written = NewSettings(before, 15000);
+        ASSERT_FALSE(written.empty()) << "the settings were not written at the close";
+        EXPECT_EQ(ValueIn(written, L"SSID"), L" Home");
         EXPECT_EQ(p->WaitExit(30000 + 30000), 0);
         std::printf("process ended %lu ms after the close\n", GetTickCount() - closed);
         // Whatever it started after giving up has ended and logged by now,
