@@ -4,7 +4,9 @@
 # build the unit, Win32 layer and whole-program tests under Wine and Xvfb,
 # the release, its installer round trip and the Windows test kit. The Windows
 # entries run in lanes at once, each lane in a Wine prefix and on a display
-# of its own (tests/CMakeLists.txt), beside the native tests.
+# of its own (tests/CMakeLists.txt). The native build and its tests run
+# beside them at a lower priority: they take the processor time the lanes
+# leave while their programs wait, and never slow a lane down.
 # Ends with one line "N passed, N failed" summed over all entries, counted
 # from the XML each entry writes. Every entry has a bound of its own in
 # CTest, after which CTest ends it and it counts as failed; --timeout bounds
@@ -20,32 +22,36 @@ bash scripts/setup.sh || exit 1
 mkdir -p build
 (. scripts/lib/wine-env.sh && velnor_wine_env && velnor_template_make) >build/wine-template.log 2>&1 &
 template=$!
-bash scripts/build.sh native || exit 1
 bash scripts/build.sh windows || exit 1
 wait "$template" || { cat build/wine-template.log; echo "test: the Wine template could not be made" >&2; exit 1; }
-echo "(setup and builds: $(($(date +%s) - began)) s)"
+echo "(setup and the Windows build: $(($(date +%s) - began)) s)"
 
 results=$top/build/test-results
 rm -rf "$results" build/native/test-results build/windows/test-results
 mkdir -p "$results"
 . scripts/lib/tally.sh
 . scripts/lib/wine-env.sh
-velnor_use_locale ja_JP.UTF-8 || exit 1
-export VELNOR_SHOTS=$results/screenshots
 
 step=$(date +%s)
 native=
 trap '[ -n "$native" ] && kill "$native" 2>/dev/null' EXIT
-(cd build/native && ctest --timeout 1500 --output-on-failure --output-junit "$results/native.xml") \
-  >"$results/native.log" 2>&1 &
+(
+  renice -n 10 $BASHPID >/dev/null
+  bash scripts/build.sh native || exit 1
+  echo "(the native build: $(($(date +%s) - step)) s)"
+  velnor_use_locale ja_JP.UTF-8 || exit 1
+  cd build/native && ctest --timeout 1500 --output-on-failure --output-junit "$results/native.xml"
+) >"$results/native.log" 2>&1 &
 native=$!
 
-echo "== Windows entries in their lanes, beside the native tests"
+velnor_use_locale ja_JP.UTF-8 || exit 1
+export VELNOR_SHOTS=$results/screenshots
+echo "== Windows entries in their lanes, beside the native build and tests"
 (cd build/windows && ctest -j 3 --timeout 1500 --output-on-failure --output-junit "$results/windows.xml")
 echo "screenshots: $VELNOR_SHOTS"
 echo "(Windows entries: $(($(date +%s) - step)) s)"
 
-echo "== native core tests (ja_JP, then en_US)"
+echo "== native build and core tests (ja_JP, then en_US)"
 wait "$native"
 native=
 cat "$results/native.log"
