@@ -3,10 +3,11 @@
 # core unit tests natively (sanitizers, ja_JP and en_US), and in the Windows
 # build the unit, Win32 layer and whole-program tests under Wine and Xvfb,
 # the release, its installer round trip and the Windows test kit. The Windows
-# entries run in lanes at once, each lane in a Wine prefix and on a display
-# of its own (tests/CMakeLists.txt). The native build and its tests run
-# beside them at a lower priority: they take the processor time the lanes
-# leave while their programs wait, and never slow a lane down.
+# test executables' entries share out three lanes, each lane a Wine prefix
+# and a display of its own (tests/CMakeLists.txt), beside the release, the
+# installer and the kit, which make prefixes of their own. The native build
+# and its tests run beside them at a lower priority, in the processor time
+# the lanes leave while their programs wait.
 # Ends with one line "N passed, N failed" summed over all entries, counted
 # from the XML each entry writes. Every entry has a bound of its own in
 # CTest, after which CTest ends it and it counts as failed; --timeout bounds
@@ -47,7 +48,8 @@ native=$!
 velnor_use_locale ja_JP.UTF-8 || exit 1
 export VELNOR_SHOTS=$results/screenshots
 echo "== Windows entries in their lanes, beside the native build and tests"
-(cd build/windows && ctest -j 3 --timeout 1500 --output-on-failure --output-junit "$results/windows.xml")
+(cd build/windows && ctest -j 4 --resource-spec-file "$top/tests/lanes.json" --timeout 1500 --output-on-failure \
+  --output-junit "$results/windows.xml")
 echo "screenshots: $VELNOR_SHOTS"
 echo "(Windows entries: $(($(date +%s) - step)) s)"
 
