@@ -18,36 +18,30 @@ cd "$top"
 began=$(date +%s)
 
 bash scripts/setup.sh || exit 1
+results=$top/build/test-results
+rm -rf "$results" build/windows/test-results
+mkdir -p "$results"
+. scripts/lib/tally.sh
+. scripts/lib/wine-env.sh
+
+# The native half from the start, in a process group of its own, ended with
+# everything it started if this script ends first.
+native=
+trap '[ -n "$native" ] && kill -- "-$native" 2>/dev/null' EXIT
+setsid bash scripts/test-native.sh "$results" >"$results/native.log" 2>&1 &
+native=$!
 # The Wine prefixes' template is made beside the builds, not after them:
 # wineboot mostly waits. A lane that starts before it is ready waits for it.
-mkdir -p build
-(. scripts/lib/wine-env.sh && velnor_wine_env && velnor_template_make) >build/wine-template.log 2>&1 &
+(velnor_wine_env && velnor_template_make) >build/wine-template.log 2>&1 &
 template=$!
 bash scripts/build.sh windows || exit 1
 wait "$template" || { cat build/wine-template.log; echo "test: the Wine template could not be made" >&2; exit 1; }
 echo "(setup and the Windows build: $(($(date +%s) - began)) s)"
 
-results=$top/build/test-results
-rm -rf "$results" build/native/test-results build/windows/test-results
-mkdir -p "$results"
-. scripts/lib/tally.sh
-. scripts/lib/wine-env.sh
-
 step=$(date +%s)
-native=
-trap '[ -n "$native" ] && kill "$native" 2>/dev/null' EXIT
-(
-  renice -n 10 $BASHPID >/dev/null
-  bash scripts/build.sh native || exit 1
-  echo "(the native build: $(($(date +%s) - step)) s)"
-  velnor_use_locale ja_JP.UTF-8 || exit 1
-  cd build/native && ctest --timeout 1500 --output-on-failure --output-junit "$results/native.xml"
-) >"$results/native.log" 2>&1 &
-native=$!
-
 velnor_use_locale ja_JP.UTF-8 || exit 1
 export VELNOR_SHOTS=$results/screenshots
-echo "== Windows entries in their lanes, beside the native build and tests"
+echo "== Windows entries in their lanes"
 (cd build/windows && ctest -j 4 --resource-spec-file "$top/tests/lanes.json" --timeout 1500 --output-on-failure \
   --output-junit "$results/windows.xml")
 echo "screenshots: $VELNOR_SHOTS"
