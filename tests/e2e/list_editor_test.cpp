@@ -542,7 +542,10 @@ TEST_F(ListEditorTest, OkAndCancelByKeyboard) {
         press(c.press.back());
         ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(editor); }, 10000));
         EXPECT_EQ(HiddenFile(), c.ok ? " Home\r\n Work\r\n" : original);
-        ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(main) != FALSE; }));
+        ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(main) != FALSE; }))
+            << "the main window stays disabled; the editor is " << (IsWindowVisible(editor) ? "shown" : "hidden")
+            << ", " << (FindTopWindow(program->Pid(), L"#32770") ? "a message box shows" : "no message box shows")
+            << ", the journal holds " << Journal().size() << " commands";
         ASSERT_TRUE(Answers(main));
     }
     EXPECT_EQ(program->Close(), 0);
